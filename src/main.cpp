@@ -1,0 +1,79 @@
+// regrw: read or write one 32-bit register of the device behind
+// /dev/test_registers. One run is one command, one transfer, one status.
+#include <cstdint>
+#include <cstdio>
+
+#include "number.h"
+#include "reg_device.h"
+
+namespace {
+
+void usage(const char *prog)
+{
+    printf("Proper usage: %s <R/W> <REG_NUM> [DATA]\n"
+           "\tR/W - Read = 0 Write = 1\n"
+           "\tREG_NUM - [0:2]\n"
+           "\tDATA - data to be written to reg\n",
+           prog);
+}
+
+// Converts one argument, or names it on standard error and refuses it. The
+// value's low 32 bits are kept, so DATA 4294967295 and -1 are the same word.
+bool convert(const char *name, const char *text, int64_t min, int64_t max, int32_t *out)
+{
+    int64_t value = 0;
+    if (!parse_number(text, min, max, &value)) {
+        fprintf(stderr, "invalid %s: %s\n", name, text);
+        return false;
+    }
+    *out = static_cast<int32_t>(static_cast<uint32_t>(value));
+    return true;
+}
+
+constexpr int64_t int32_min = INT32_MIN;
+constexpr int64_t int32_max = INT32_MAX;
+constexpr int64_t uint32_max = UINT32_MAX;
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    // A program started with no arguments at all gets an empty name from
+    // Linux; the usage line still has to say what to run.
+    const char *prog = argc > 0 && argv[0][0] != '\0' ? argv[0] : "regrw";
+
+    if (argc < 3 || argc > 4) {
+        usage(prog);
+        return -1;
+    }
+
+    reg_request req{};
+    if (!convert("R/W", argv[1], int32_min, int32_max, &req.rw) ||
+        !convert("REG_NUM", argv[2], int32_min, int32_max, &req.reg_num)) {
+        usage(prog);
+        return -1;
+    }
+
+    const bool reading = argc == 3 && req.rw == 0;
+    const bool writing = argc == 4 && req.rw == 1;
+    if (!reading && !writing) {
+        usage(prog);
+        return -1;
+    }
+    if (writing && !convert("DATA", argv[3], int32_min, uint32_max, &req.data)) {
+        usage(prog);
+        return -1;
+    }
+
+    if (reg_transfer(req) == -1)
+        return -1;
+
+    // The result line is the product; a run whose line did not get out has
+    // failed, however well the transfer went.
+    if (reading && (printf("reg%d = 0x%08x\n", req.reg_num, static_cast<unsigned>(req.data)) < 0 ||
+                 fflush(stdout) == EOF)) {
+        perror("output failed");
+        return -1;
+    }
+    return 0;
+}

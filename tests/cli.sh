@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The command line, as far as it is decided before the device is touched:
+# usage errors and refused numbers. None of these may open the device, which
+# the cases show by never printing "open failed" (the suite runs where the
+# node is absent) or, under the stand-in, by its log.
+# Usage: cli.sh BINARY [RUNNER]
+REGRW=$1 RUNNER=${2:-}
+. "$(dirname "$0")/lib.sh"
+
+U=$USAGE
+#      status  stdout  stderr                          arguments
+check  255     "$U"    ""                              # no arguments
+check  255     "$U"    ""                              0
+check  255     "$U"    ""                              1 2              # a write needs DATA
+check  255     "$U"    ""                              0 2 5            # a read with DATA is no read
+check  255     "$U"    ""                              2 0              # R/W is 0 or 1
+check  255     "$U"    ""                              -1 0
+check  255     "$U"    ""                              2 0 5
+check  255     "$U"    ""                              0 1 2 3          # four arguments
+check  255     "$U"    ""                              5 0 12abc        # the combination is refused before DATA is read
+check  255     "$U"    "invalid R/W: x"                x 0              # a word is not 0
+check  255     "$U"    "invalid R/W: x"                x y              # the first refusal is the one reported
+check  255     "$U"    "invalid REG_NUM: y"            2 y              # both converted before the combination test
+check  255     "$U"    "invalid REG_NUM: 0x"           0 0x             # hexadecimal needs a digit
+check  255     "$U"    "invalid REG_NUM: "             0 ''             # empty is not 0
+check  255     "$U"    "invalid REG_NUM:  "            0 ' '
+check  255     "$U"    "invalid REG_NUM: 2 "           0 '2 '           # nothing may follow
+check  255     "$U"    "invalid REG_NUM: 2147483648"   0 2147483648     # beyond the signed 32-bit range
+check  255     "$U"    "invalid REG_NUM: -2147483649"  0 -2147483649
+check  255     "$U"    "invalid REG_NUM: 0x80000000"   0 0x80000000
+check  255     "$U"    "invalid REG_NUM: --1"          0 --1            # one sign only
+check  255     "$U"    "invalid R/W: 99999999999999999999999" 99999999999999999999999 0
+check  255     "$U"    "invalid DATA: 12abc"           1 0 12abc        # atoi would have written 12
+check  255     "$U"    "invalid DATA: 0x10g"           1 0 0x10g
+check  255     "$U"    "invalid DATA: 4294967296"      1 0 4294967296   # one past the largest word
+check  255     "$U"    "invalid DATA: 0x100000000"     1 0 0x100000000
+check  255     "$U"    "invalid DATA: -2147483649"     1 0 -2147483649
+check  255     "$U"    "invalid DATA: 1e3"             1 0 1e3
+check  255     "$U"    "invalid DATA: 0b1"             1 0 0b1
+
+# The program name: shown as invoked, and "regrw" where there is none.
+for name in /some/path/regrw ./r ''; do
+    run_as "$name"
+    verdict "name '$name'" 255 "$(usage_text "${name:-regrw}")" ""
+done
+
+# Without a node, every valid command ends at the open.
+if [ -e /dev/test_registers ]; then
+    skip "/dev/test_registers exists on this machine; the open-failure cases need it absent"
+else
+    E="open failed: No such file or directory"
+    check  255  ""  "$E"  0 2
+    check  255  ""  "$E"  1 2 7
+    check  255  ""  "$E"  ' +1' 2 0xFFFFFFFF
+fi
+finish
