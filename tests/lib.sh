@@ -18,15 +18,27 @@ usage_text() {
 }
 USAGE=$(usage_text "$REGRW")
 
+# Set by the end-to-end tests: a command prefix that places the run in a
+# private device namespace. Empty: the host as it is.
+ns=()
+# Where the tool's standard output goes: a file (read back), "full" for
+# /dev/full, or "closed".
+stdout_to=file
+
 # run_as NAME ARG...: runs the tool with program name NAME; the outcome lands
 # in $scratch/out, $scratch/err and $status.
 run_as() {
     local name=$1; shift
-    if ((${#runner[@]})); then
-        "${runner[@]}" -0 "$name" "$REGRW" "$@" >"$scratch/out" 2>"$scratch/err" </dev/null
-    else
-        (exec -a "$name" "$REGRW" "$@") >"$scratch/out" 2>"$scratch/err" </dev/null
+    local cmd=("${ns[@]}" "${runner[@]}")
+    if [ "$name" != "$REGRW" ]; then
+        if ((${#runner[@]})); then cmd+=(-0 "$name"); else cmd+=(bash -c 'exec -a "$0" "$@"' "$name"); fi
     fi
+    : >"$scratch/out"
+    case $stdout_to in
+        file) "${cmd[@]}" "$REGRW" "$@" >"$scratch/out" 2>"$scratch/err" </dev/null ;;
+        full) "${cmd[@]}" "$REGRW" "$@" >/dev/full 2>"$scratch/err" </dev/null ;;
+        closed) "${cmd[@]}" "$REGRW" "$@" >&- 2>"$scratch/err" </dev/null ;;
+    esac
     status=$?
 }
 

@@ -1,0 +1,315 @@
+// regsim: a stand-in for the register device, served through FUSE so that
+// every open, seek, read, write and close of the tool goes through the real
+// kernel file interface. It serves one file, mounted on a regular file:
+// position n is register n, and a 4-byte transfer at n moves register n's
+// word in host byte order. It logs what it receives, and can be told to
+// misbehave in the ways a real driver might.
+#define FUSE_USE_VERSION 31
+
+#include <fuse3/fuse.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <getopt.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "number.h"
+
+namespace {
+
+constexpr size_t word_size = sizeof(uint32_t);
+
+struct Fault {
+    int error = 0;    // fail with this errno when nonzero
+    int short_count = -1;  // move only this many bytes when not negative
+};
+
+struct Device {
+    std::vector<uint32_t> registers = std::vector<uint32_t>(3);
+    int log_fd = -1;
+    int fail_open = 0;
+    int fail_close = 0;
+    Fault read_fault, write_fault;
+};
+
+Device device;
+
+void log_line(const std::string &line)
+{
+    if (device.log_fd == -1)
+        return;
+    const std::string text = line + '\n';
+    // One write per line on an O_APPEND descriptor keeps lines whole.
+    if (write(device.log_fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        perror("regsim: log");
+}
+
+std::string open_mode(int flags)
+{
+    std::string mode;
+    switch (flags & O_ACCMODE) {
+    case O_RDONLY: mode = "O_RDONLY"; break;
+    case O_WRONLY: mode = "O_WRONLY"; break;
+    default: mode = "O_RDWR"; break;
+    }
+    if ((flags & O_SYNC) == O_SYNC)
+        mode += "|O_SYNC";
+    else if (flags & O_DSYNC)
+        mode += "|O_DSYNC";
+    return mode;
+}
+
+std::string hex_bytes(const char *buf, size_t size)
+{
+    std::string out;
+    char byte[4];
+    for (size_t i = 0; i < size; ++i) {
+        snprintf(byte, sizeof byte, " %02x", static_cast<unsigned char>(buf[i]));
+        out += byte;
+    }
+    return out;
+}
+
+// The register a transfer addresses, or -1 where there is none: only whole
+// words at a register's own position exist.
+long register_at(off_t pos, size_t size)
+{
+    if (pos < 0 || static_cast<uint64_t>(pos) >= device.registers.size() || size != word_size)
+        return -1;
+    return static_cast<long>(pos);
+}
+
+int sim_getattr(const char *path, struct stat *st, struct fuse_file_info *)
+{
+    if (strcmp(path, "/") != 0)
+        return -ENOENT;
+    memset(st, 0, sizeof *st);
+    st->st_mode = S_IFREG | 0666;
+    st->st_nlink = 1;
+    st->st_uid = getuid();
+    st->st_gid = getgid();
+    st->st_size = static_cast<off_t>(device.registers.size());
+    return 0;
+}
+
+int sim_open(const char *, struct fuse_file_info *fi)
+{
+    log_line("open " + open_mode(fi->flags));
+    if (device.fail_open)
+        return -device.fail_open;
+    // Every transfer must reach us with the caller's own position and size.
+    fi->direct_io = 1;
+    return 0;
+}
+
+// Applies the injected fault of a transfer: the result to hand back, or
+// size when the transfer should go ahead in full.
+int faulted(const Fault &fault, size_t size)
+{
+    if (fault.error)
+        return -fault.error;
+    if (fault.short_count >= 0 && static_cast<size_t>(fault.short_count) < size)
+        return fault.short_count;
+    return static_cast<int>(size);
+}
+
+int sim_read(const char *, char *buf, size_t size, off_t pos, struct fuse_file_info *)
+{
+    log_line("read " + std::to_string(pos) + ' ' + std::to_string(size));
+    const long reg = register_at(pos, size);
+    if (reg == -1)
+        return -EINVAL;
+    const int result = faulted(device.read_fault, size);
+    if (result > 0)
+        memcpy(buf, &device.registers[reg], static_cast<size_t>(result));
+    return result;
+}
+
+int sim_write(const char *, const char *buf, size_t size, off_t pos, struct fuse_file_info *)
+{
+    log_line("write " + std::to_string(pos) + ' ' + std::to_string(size) + hex_bytes(buf, size));
+    const long reg = register_at(pos, size);
+    if (reg == -1)
+        return -EINVAL;
+    const int result = faulted(device.write_fault, size);
+    // A short write stores nothing: a register takes a whole word or none.
+    if (result == static_cast<int>(size))
+        memcpy(&device.registers[reg], buf, size);
+    return result;
+}
+
+// The kernel calls flush on every close(2) and hands its error to the caller.
+int sim_flush(const char *, struct fuse_file_info *)
+{
+    log_line("close");
+    return -device.fail_close;
+}
+
+// O_SYNC writes are followed by an fsync from the kernel; a register holds
+// nothing unsynced.
+int sim_fsync(const char *, int, struct fuse_file_info *)
+{
+    return 0;
+}
+
+void *sim_init(struct fuse_conn_info *, struct fuse_config *cfg)
+{
+    cfg->direct_io = 1;
+    cfg->attr_timeout = 0;
+    cfg->entry_timeout = 0;
+    return nullptr;
+}
+
+[[noreturn]] void usage(int status)
+{
+    fprintf(status ? stderr : stdout,
+            "usage: regsim [OPTION]... FILE\n"
+            "Serves a register device on FILE (a regular file) through FUSE.\n"
+            "  -n, --registers N      number of registers (default 3)\n"
+            "  -s, --set N=WORD       initial value of register N (default 0)\n"
+            "  -l, --log PATH         append what the device receives to PATH\n"
+            "      --fail-open E      refuse every open with errno E\n"
+            "      --fail-read E      fail every read with errno E\n"
+            "      --fail-write E     fail every write with errno E\n"
+            "      --short-read K     move only K bytes on a read\n"
+            "      --short-write K    take only K bytes on a write (storing none)\n"
+            "      --fail-close E     fail every close with errno E\n"
+            "      --ready-fd FD      write a line to FD once mounted, then close it\n"
+            "Errors are numbers or names: EIO, EACCES, EPERM, ENODEV, ENXIO, EBUSY,\n"
+            "EINVAL, ENOSPC, EAGAIN, ETIMEDOUT, EROFS.\n"
+            "Stops, unmounting FILE, on SIGTERM, SIGINT or SIGHUP.\n");
+    exit(status);
+}
+
+[[noreturn]] void die(const char *what, const char *text)
+{
+    fprintf(stderr, "regsim: invalid %s: %s\n", what, text);
+    usage(2);
+}
+
+int64_t number(const char *what, const char *text, int64_t min, int64_t max)
+{
+    int64_t value = 0;
+    if (!parse_number(text, min, max, &value))
+        die(what, text);
+    return value;
+}
+
+int error_number(const char *text)
+{
+    static const struct { const char *name; int value; } names[] = {
+        {"EIO", EIO}, {"EACCES", EACCES}, {"EPERM", EPERM}, {"ENODEV", ENODEV},
+        {"ENXIO", ENXIO}, {"EBUSY", EBUSY}, {"EINVAL", EINVAL}, {"ENOSPC", ENOSPC},
+        {"EAGAIN", EAGAIN}, {"ETIMEDOUT", ETIMEDOUT}, {"EROFS", EROFS},
+    };
+    for (const auto &n : names)
+        if (strcmp(text, n.name) == 0)
+            return n.value;
+    return static_cast<int>(number("errno", text, 1, 4095));
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    enum { fail_open = 256, fail_read, fail_write, short_read, short_write, fail_close, ready_fd };
+    static const struct option options[] = {
+        {"registers", required_argument, nullptr, 'n'},
+        {"set", required_argument, nullptr, 's'},
+        {"log", required_argument, nullptr, 'l'},
+        {"fail-open", required_argument, nullptr, fail_open},
+        {"fail-read", required_argument, nullptr, fail_read},
+        {"fail-write", required_argument, nullptr, fail_write},
+        {"short-read", required_argument, nullptr, short_read},
+        {"short-write", required_argument, nullptr, short_write},
+        {"fail-close", required_argument, nullptr, fail_close},
+        {"ready-fd", required_argument, nullptr, ready_fd},
+        {"help", no_argument, nullptr, 'h'},
+        {nullptr, 0, nullptr, 0},
+    };
+    std::vector<std::pair<int64_t, uint32_t>> initial;
+    int ready = -1;
+    for (int c; (c = getopt_long(argc, argv, "n:s:l:h", options, nullptr)) != -1;) {
+        switch (c) {
+        case 'n':
+            device.registers.assign(static_cast<size_t>(number("register count", optarg, 1, 1 << 20)), 0);
+            break;
+        case 's': {
+            char *eq = strchr(optarg, '=');
+            if (eq == nullptr)
+                die("--set", optarg);
+            *eq = '\0';
+            const int64_t reg = number("register", optarg, 0, (1 << 20) - 1);
+            const auto word = static_cast<uint32_t>(number("word", eq + 1, INT32_MIN, UINT32_MAX));
+            initial.emplace_back(reg, word);
+            break;
+        }
+        case 'l':
+            device.log_fd = open(optarg, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+            if (device.log_fd == -1) {
+                perror(optarg);
+                return 1;
+            }
+            break;
+        case fail_open: device.fail_open = error_number(optarg); break;
+        case fail_read: device.read_fault.error = error_number(optarg); break;
+        case fail_write: device.write_fault.error = error_number(optarg); break;
+        case short_read: device.read_fault.short_count = static_cast<int>(number("count", optarg, 0, 3)); break;
+        case short_write: device.write_fault.short_count = static_cast<int>(number("count", optarg, 0, 3)); break;
+        case fail_close: device.fail_close = error_number(optarg); break;
+        case ready_fd: ready = static_cast<int>(number("descriptor", optarg, 0, 1 << 20)); break;
+        case 'h': usage(0);
+        default: usage(2);
+        }
+    }
+    if (optind != argc - 1)
+        usage(2);
+    for (const auto &[reg, word] : initial) {
+        if (static_cast<size_t>(reg) >= device.registers.size()) {
+            fprintf(stderr, "regsim: no register %lld\n", static_cast<long long>(reg));
+            return 2;
+        }
+        device.registers[static_cast<size_t>(reg)] = word;
+    }
+
+    struct fuse_operations ops = {};
+    ops.getattr = sim_getattr;
+    ops.open = sim_open;
+    ops.read = sim_read;
+    ops.write = sim_write;
+    ops.flush = sim_flush;
+    ops.fsync = sim_fsync;
+    ops.init = sim_init;
+
+    char prog[] = "regsim", opt[] = "-o", mount_options[] = "fsname=regsim,subtype=regsim";
+    char *fuse_argv[] = {prog, opt, mount_options, nullptr};
+    struct fuse_args args = FUSE_ARGS_INIT(3, fuse_argv);
+    struct fuse *fuse = fuse_new(&args, &ops, sizeof ops, nullptr);
+    if (fuse == nullptr)
+        return 1;
+    if (fuse_mount(fuse, argv[optind]) != 0) {
+        fuse_destroy(fuse);
+        return 1;
+    }
+    int status = 1;
+    if (fuse_set_signal_handlers(fuse_get_session(fuse)) == 0) {
+        if (ready != -1) {
+            if (write(ready, "ready\n", 6) != 6)
+                perror("regsim: ready");
+            close(ready);
+        }
+        // A stop by signal is a clean stop: fuse_loop() then returns the signal.
+        status = fuse_loop(fuse) < 0 ? 1 : 0;
+        fuse_remove_signal_handlers(fuse_get_session(fuse));
+    }
+    fuse_unmount(fuse);
+    fuse_destroy(fuse);
+    return status;
+}
