@@ -6,7 +6,19 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
   set(CMAKE_BUILD_TYPE Release)
 endif()
 
+# A cross build is linked statically by default: one file that runs on a
+# board whatever its C library.
+option(REGRW_STATIC "Link regrw statically" ${CMAKE_CROSSCOMPILING})
+
 add_compile_options(-Wall -Wextra -Werror)
+
+# The hardening Debian gives its packages. Fortification needs the optimiser.
+include(CheckPIESupported)
+check_pie_supported()
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+add_compile_options(-fstack-protector-strong -fstack-clash-protection
+                    "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+add_link_options(-Wl,-z,relro -Wl,-z,now -Wl,-z,noexecstack)
 
 # The tool is started once per register access, often thousands of times from
 # a shell loop: it must cost no more to start than a C program. No exceptions
@@ -14,4 +26,7 @@ add_compile_options(-Wall -Wextra -Werror)
 function(regrw_lean_binary target)
   target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti)
   target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed)
+  if(REGRW_STATIC)
+    target_link_options(${target} PRIVATE -static)
+  endif()
 endfunction()
