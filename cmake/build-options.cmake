@@ -12,12 +12,22 @@ option(REGRW_STATIC "Link regrw statically" ${CMAKE_CROSSCOMPILING})
 
 add_compile_options(-Wall -Wextra -Werror)
 
+# The proof builds: sanitizers on everything, and the fuzzer (clang only).
+# Any sanitizer report ends the process with a failure.
+option(REGRW_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(REGRW_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 # The hardening Debian gives its packages. Fortification needs the optimiser.
 include(CheckPIESupported)
 check_pie_supported()
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)
-add_compile_options(-fstack-protector-strong -fstack-clash-protection
-                    "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+add_compile_options(-fstack-protector-strong -fstack-clash-protection)
+if(NOT REGRW_SANITIZE)
+  add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+endif()
 add_link_options(-Wl,-z,relro -Wl,-z,now -Wl,-z,noexecstack)
 
 # The tool is started once per register access, often thousands of times from
@@ -25,7 +35,9 @@ add_link_options(-Wl,-z,relro -Wl,-z,now -Wl,-z,noexecstack)
 # or RTTI, and nothing from the C++ runtime may be loaded at run time.
 function(regrw_lean_binary target)
   target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti)
-  target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed)
+  if(NOT REGRW_SANITIZE)
+    target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed)
+  endif()
   if(REGRW_STATIC)
     target_link_options(${target} PRIVATE -static)
   endif()

@@ -32,7 +32,7 @@ struct Fault {
 };
 
 struct Device {
-    std::vector<uint32_t> registers = std::vector<uint32_t>(3);
+    std::vector<uint32_t> registers;
     int log_fd = -1;
     int fail_open = 0;
     int fail_close = 0;
@@ -68,11 +68,14 @@ std::string open_mode(int flags)
 
 std::string hex_bytes(const char *buf, size_t size)
 {
+    static const char digits[] = "0123456789abcdef";
     std::string out;
-    char byte[4];
+    out.reserve(size * 3);
     for (size_t i = 0; i < size; ++i) {
-        snprintf(byte, sizeof byte, " %02x", static_cast<unsigned char>(buf[i]));
-        out += byte;
+        const auto byte = static_cast<unsigned char>(buf[i]);
+        out += ' ';
+        out += digits[byte >> 4];
+        out += digits[byte & 0xf];
     }
     return out;
 }
@@ -86,7 +89,7 @@ long register_at(off_t pos, size_t size)
     return static_cast<long>(pos);
 }
 
-int sim_getattr(const char *path, struct stat *st, struct fuse_file_info *)
+int sim_getattr(const char *path, struct stat *st, struct fuse_file_info * /*fi*/)
 {
     if (strcmp(path, "/") != 0)
         return -ENOENT;
@@ -99,7 +102,7 @@ int sim_getattr(const char *path, struct stat *st, struct fuse_file_info *)
     return 0;
 }
 
-int sim_open(const char *, struct fuse_file_info *fi)
+int sim_open(const char * /*path*/, struct fuse_file_info *fi)
 {
     log_line("open " + open_mode(fi->flags));
     if (device.fail_open)
@@ -120,7 +123,7 @@ int faulted(const Fault &fault, size_t size)
     return static_cast<int>(size);
 }
 
-int sim_read(const char *, char *buf, size_t size, off_t pos, struct fuse_file_info *)
+int sim_read(const char * /*path*/, char *buf, size_t size, off_t pos, struct fuse_file_info * /*fi*/)
 {
     log_line("read " + std::to_string(pos) + ' ' + std::to_string(size));
     const long reg = register_at(pos, size);
@@ -132,7 +135,7 @@ int sim_read(const char *, char *buf, size_t size, off_t pos, struct fuse_file_i
     return result;
 }
 
-int sim_write(const char *, const char *buf, size_t size, off_t pos, struct fuse_file_info *)
+int sim_write(const char * /*path*/, const char *buf, size_t size, off_t pos, struct fuse_file_info * /*fi*/)
 {
     log_line("write " + std::to_string(pos) + ' ' + std::to_string(size) + hex_bytes(buf, size));
     const long reg = register_at(pos, size);
@@ -146,7 +149,7 @@ int sim_write(const char *, const char *buf, size_t size, off_t pos, struct fuse
 }
 
 // The kernel calls flush on every close(2) and hands its error to the caller.
-int sim_flush(const char *, struct fuse_file_info *)
+int sim_flush(const char * /*path*/, struct fuse_file_info * /*fi*/)
 {
     log_line("close");
     return -device.fail_close;
@@ -154,12 +157,12 @@ int sim_flush(const char *, struct fuse_file_info *)
 
 // O_SYNC writes are followed by an fsync from the kernel; a register holds
 // nothing unsynced.
-int sim_fsync(const char *, int, struct fuse_file_info *)
+int sim_fsync(const char * /*path*/, int /*datasync*/, struct fuse_file_info * /*fi*/)
 {
     return 0;
 }
 
-void *sim_init(struct fuse_conn_info *, struct fuse_config *cfg)
+void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
 {
     cfg->direct_io = 1;
     cfg->attr_timeout = 0;
@@ -169,7 +172,7 @@ void *sim_init(struct fuse_conn_info *, struct fuse_config *cfg)
 
 [[noreturn]] void usage(int status)
 {
-    fprintf(status ? stderr : stdout,
+    (void)fprintf(status ? stderr : stdout,
             "usage: regsim [OPTION]... FILE\n"
             "Serves a register device on FILE (a regular file) through FUSE.\n"
             "  -n, --registers N      number of registers (default 3)\n"
@@ -190,7 +193,7 @@ void *sim_init(struct fuse_conn_info *, struct fuse_config *cfg)
 
 [[noreturn]] void die(const char *what, const char *text)
 {
-    fprintf(stderr, "regsim: invalid %s: %s\n", what, text);
+    (void)fprintf(stderr, "regsim: invalid %s: %s\n", what, text);
     usage(2);
 }
 
@@ -234,6 +237,7 @@ int main(int argc, char *argv[])
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
+    device.registers.assign(3, 0);
     std::vector<std::pair<int64_t, uint32_t>> initial;
     int ready = -1;
     for (int c; (c = getopt_long(argc, argv, "n:s:l:h", options, nullptr)) != -1;) {
@@ -273,7 +277,7 @@ int main(int argc, char *argv[])
         usage(2);
     for (const auto &[reg, word] : initial) {
         if (static_cast<size_t>(reg) >= device.registers.size()) {
-            fprintf(stderr, "regsim: no register %lld\n", static_cast<long long>(reg));
+            (void)fprintf(stderr, "regsim: no register %lld\n", static_cast<long long>(reg));
             return 2;
         }
         device.registers[static_cast<size_t>(reg)] = word;
@@ -288,10 +292,13 @@ int main(int argc, char *argv[])
     ops.fsync = sim_fsync;
     ops.init = sim_init;
 
-    char prog[] = "regsim", opt[] = "-o", mount_options[] = "fsname=regsim,subtype=regsim";
+    char prog[] = "regsim";
+    char opt[] = "-o";
+    char mount_options[] = "fsname=regsim,subtype=regsim";
     char *fuse_argv[] = {prog, opt, mount_options, nullptr};
     struct fuse_args args = FUSE_ARGS_INIT(3, fuse_argv);
     struct fuse *fuse = fuse_new(&args, &ops, sizeof ops, nullptr);
+    fuse_opt_free_args(&args);
     if (fuse == nullptr)
         return 1;
     if (fuse_mount(fuse, argv[optind]) != 0) {

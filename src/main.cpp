@@ -23,7 +23,7 @@ bool convert(const char *name, const char *text, int64_t min, int64_t max, int32
 {
     int64_t value = 0;
     if (!parse_number(text, min, max, &value)) {
-        fprintf(stderr, "invalid %s: %s\n", name, text);
+        (void)fprintf(stderr, "invalid %s: %s\n", name, text);
         return false;
     }
     *out = static_cast<int32_t>(static_cast<uint32_t>(value));

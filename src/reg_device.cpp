@@ -62,8 +62,8 @@ int reg_transfer(reg_request &req)
         return -1;
     }
     if (moved != word_size) {
-        fprintf(stderr, "%s failed: %zd of %zd bytes transferred\n",
-                writing ? "write" : "read", moved, word_size);
+        (void)fprintf(stderr, "%s failed: %zd of %zd bytes transferred\n",
+                      writing ? "write" : "read", moved, word_size);
         return -1;
     }
     return 0;

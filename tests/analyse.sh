@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Static analysis of the project's own code, with no findings allowed:
+# clang-tidy (checks in .clang-tidy) over the compile database of the
+# sanitized build, and cppcheck.
+# Usage: analyse.sh SOURCE-DIR COMPILE-DATABASE-DIR
+src=$1 db=$2
+cd "$src" || exit 1
+mapfile -t files < <(find src sim tests -name '*.cpp' | sort)
+failed=0
+if ! printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 2 clang-tidy -p "$db" --quiet 2>/dev/null >"$db/tidy.log"; then
+    grep -E 'warning:|error:' -A3 "$db/tidy.log"
+    echo "FAIL clang-tidy"; failed=$((failed + 1))
+fi
+if ! cppcheck --std=c++20 --language=c++ -I src --library=googletest \
+        --enable=warning,style,performance,portability --inline-suppr \
+        --suppress=missingIncludeSystem --error-exitcode=1 --quiet "${files[@]}"; then
+    echo "FAIL cppcheck"; failed=$((failed + 1))
+fi
+echo "$((2 - failed)) passed, $failed failed"
+((failed == 0))
