@@ -155,13 +155,6 @@ int sim_flush(const char * /*path*/, struct fuse_file_info * /*fi*/)
     return -device.fail_close;
 }
 
-// O_SYNC writes are followed by an fsync from the kernel; a register holds
-// nothing unsynced.
-int sim_fsync(const char * /*path*/, int /*datasync*/, struct fuse_file_info * /*fi*/)
-{
-    return 0;
-}
-
 void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
 {
     cfg->direct_io = 1;
@@ -174,7 +167,9 @@ void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
 {
     (void)fprintf(status ? stderr : stdout,
             "usage: regsim [OPTION]... FILE\n"
-            "Serves a register device on FILE (a regular file) through FUSE.\n"
+            "Serves a register device on FILE (a regular file) through FUSE: position\n"
+            "n is register n, and a read or write of one 4-byte word there moves it.\n"
+            "Any other transfer (no register there, or not 4 bytes) fails with EINVAL.\n"
             "  -n, --registers N      number of registers (default 3)\n"
             "  -s, --set N=WORD       initial value of register N (default 0)\n"
             "  -l, --log PATH         append what the device receives to PATH\n"
@@ -289,7 +284,6 @@ int main(int argc, char *argv[])
     ops.read = sim_read;
     ops.write = sim_write;
     ops.flush = sim_flush;
-    ops.fsync = sim_fsync;
     ops.init = sim_init;
 
     char prog[] = "regsim";

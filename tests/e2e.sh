@@ -61,6 +61,12 @@ dcheck  255    ""                   "output failed: No space left on device" "$O
 stdout_to=closed
 dcheck  255    ""                   "output failed: Bad file descriptor"     "$O;read 2 4;$C"             0 2
 stdout_to=file
+# With standard error closed the node takes descriptor 2: a report of a
+# failure must not be written into the register.
+stderr_to=closed
+dcheck  255    ""                   ""                                "$O;$C"                             0 -1
+dcheck  255    ""                   ""                                "$O;read 5 4;$C"                    0 5
+stderr_to=file
 
 # The fault matrix: each ends with status 255, one line on standard error
 # and nothing on standard output.

@@ -22,8 +22,9 @@ USAGE=$(usage_text "$REGRW")
 # private device namespace. Empty: the host as it is.
 ns=()
 # Where the tool's standard output goes: a file (read back), "full" for
-# /dev/full, or "closed".
+# /dev/full, or "closed"; and its standard error: a file, or "closed".
 stdout_to=file
+stderr_to=file
 
 # run_as NAME ARG...: runs the tool with program name NAME; the outcome lands
 # in $scratch/out, $scratch/err and $status.
@@ -34,11 +35,19 @@ run_as() {
         if ((${#runner[@]})); then cmd+=(-0 "$name"); else cmd+=(bash -c 'exec -a "$0" "$@"' "$name"); fi
     fi
     : >"$scratch/out"
-    case $stdout_to in
-        file) "${cmd[@]}" "$REGRW" "$@" >"$scratch/out" 2>"$scratch/err" </dev/null ;;
-        full) "${cmd[@]}" "$REGRW" "$@" >/dev/full 2>"$scratch/err" </dev/null ;;
-        closed) "${cmd[@]}" "$REGRW" "$@" >&- 2>"$scratch/err" </dev/null ;;
-    esac
+    : >"$scratch/err"
+    (
+        case $stdout_to in
+            file) exec >"$scratch/out" ;;
+            full) exec >/dev/full ;;
+            closed) exec >&- ;;
+        esac
+        case $stderr_to in
+            file) exec 2>"$scratch/err" ;;
+            closed) exec 2>&- ;;
+        esac
+        exec "${cmd[@]}" "$REGRW" "$@" </dev/null
+    )
     status=$?
 }
 
