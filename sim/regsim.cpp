@@ -299,6 +299,11 @@ int main(int argc, char *argv[])
         fuse_destroy(fuse);
         return 1;
     }
+    // A shell starts background jobs with SIGINT ignored, and libfuse only
+    // takes over signals left at their default: the stand-in promises to
+    // stop on each of these wherever it was started from.
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP})
+        (void)signal(sig, SIG_DFL);
     int status = 1;
     if (fuse_set_signal_handlers(fuse_get_session(fuse)) == 0) {
         if (ready != -1) {

@@ -120,6 +120,21 @@ verdict "short write stores nothing" 0 $'255\nreg2 = 0x00000000' "write failed: 
 session regsim -- 'regrw 1 0 0xcafe && regrw 1 1 -2 && regrw 1 2 123 && regrw 0 0 && regrw 0 1 && regrw 0 2'
 verdict "write, then read back" 0 $'reg0 = 0x0000cafe\nreg1 = 0xfffffffe\nreg2 = 0x0000007b' ""
 
+# The stand-in stops cleanly on SIGTERM and SIGINT: it unmounts itself, and
+# the node is an empty file again.
+for signal in TERM INT; do
+    session regsim -- '
+        regrw 0 1
+        for p in /proc/[0-9]*; do
+            [ "$(cat "$p/comm" 2>/dev/null)" = regsim ] && kill -'"$signal"' "${p#/proc/}"
+        done
+        for i in $(seq 100); do grep -q fuse.regsim /proc/self/mountinfo || break; sleep 0.02; done
+        grep -c fuse.regsim /proc/self/mountinfo
+        regrw 0 1'
+    verdict "regsim stops on SIG$signal" 255 $'reg1 = 0x00000000
+0' "read failed: 0 of 4 bytes transferred"
+done
+
 # Load: 1,000 runs from 8 parallel workers, each writing (63 times) and
 # reading back (62 times) its own 8 of 64 registers, then a read-back of all
 # 64. Every run must reach the device as one open and one whole word.
