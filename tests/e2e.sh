@@ -24,7 +24,7 @@ device() {
 # dcheck STATUS STDOUT STDERR LOG ARG...: check, and the device's log must
 # read LOG, its events separated by ";" ("" where nothing reached it).
 dcheck() {
-    local want_log=${4//;/$'\n'} got_log label
+    local want_log=${4//;/$'\n'} got_log
     : >"$scratch/log"
     check "$1" "$2" "$3" "${@:5}" || return
     got_log=$(cat "$scratch/log")
