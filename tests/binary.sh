@@ -7,28 +7,24 @@
 REGRW=$1 RUNNER=${2:-}
 . "$(dirname "$0")/lib.sh"
 
-# fact LABEL GOT WANTED: one property of the binary.
-fact() {
-    if [ "$2" = "$3" ]; then passed=$((passed + 1)); return; fi
-    failed=$((failed + 1))
-    printf 'FAIL %s\n  got:    %s\n  wanted: %s\n' "$1" "$2" "$3"
-}
 has() { grep -q -e "$1" <<<"$2" && echo yes || echo no; }
+# The permissions of the stack segment, from readelf's program headers.
+stack_flags() { sed -n 's/^ *GNU_STACK .* \([RWE ]\{3\}\) 0x.*/\1/p' <<<"$1"; }
 
 if ((${#runner[@]} == 0)); then
     headers=$(readelf -W -h -l -d --dyn-syms "$REGRW")
-    fact "shared libraries" "$(sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' <<<"$headers" | tr '\n' ' ')" "libc.so.6 "
-    fact "position-independent executable" "$(has 'Type: *DYN (Position-Independent' "$headers")" yes
-    fact "full RELRO: a GNU_RELRO segment" "$(has '^ *GNU_RELRO ' "$headers")" yes
-    fact "full RELRO: bound now" "$(has '(FLAGS_1).*NOW' "$headers")" yes
-    fact "non-executable stack" "$(sed -n 's/^ *GNU_STACK .* \([RWE ]\{3\}\) 0x.*/\1/p' <<<"$headers")" "RW "
-    fact "fortified calls" "$(has '__printf_chk' "$headers")" yes
-    fact "stack protector" "$(has '__stack_chk_fail' "$headers")" yes
+    same "shared libraries" "$(sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' <<<"$headers" | tr '\n' ' ')" "libc.so.6 "
+    same "position-independent executable" "$(has 'Type: *DYN (Position-Independent' "$headers")" yes
+    same "full RELRO: a GNU_RELRO segment" "$(has '^ *GNU_RELRO ' "$headers")" yes
+    same "full RELRO: bound now" "$(has '(FLAGS_1).*NOW' "$headers")" yes
+    same "non-executable stack" "$(stack_flags "$headers")" "RW "
+    same "fortified calls" "$(has '__printf_chk' "$headers")" yes
+    same "stack protector" "$(has '__stack_chk_fail' "$headers")" yes
 else
     description=$(file -b "$REGRW")
-    fact "file type" "$(has '^ELF 32-bit LSB executable, ARM,' "$description")" yes
-    fact "statically linked" "$(has 'statically linked' "$description")" yes
-    fact "non-executable stack" "$(readelf -W -l "$REGRW" | sed -n 's/^ *GNU_STACK .* \([RWE ]\{3\}\) 0x.*/\1/p')" "RW "
+    same "file type" "$(has '^ELF 32-bit LSB executable, ARM,' "$description")" yes
+    same "statically linked" "$(has 'statically linked' "$description")" yes
+    same "non-executable stack" "$(stack_flags "$(readelf -W -l "$REGRW")")" "RW "
 
     # The device's system calls under emulation, their flags turned back into
     # the number the board's kernel receives (ARM's open flag values).
@@ -65,9 +61,9 @@ else
             done
     }
     open='openat(AT_FDCWD,"/dev/test_registers",0x101002) = FD'
-    fact "system calls of a read of register 2" "$(device_calls 0 2 | tr '\n' ';')" \
+    same "system calls of a read of register 2" "$(device_calls 0 2 | tr '\n' ';')" \
         "$open;_llseek(FD,0,2,PTR,SEEK_SET) = 0;read(FD,PTR,4) = 4;close(FD) = 0;"
-    fact "system calls of a write to register 1" "$(device_calls 1 1 -1 | tr '\n' ';')" \
+    same "system calls of a write to register 1" "$(device_calls 1 1 -1 | tr '\n' ';')" \
         "$open;_llseek(FD,0,1,PTR,SEEK_SET) = 0;write(FD,PTR,4) = 4;close(FD) = 0;"
 fi
 finish

@@ -24,13 +24,9 @@ device() {
 # dcheck STATUS STDOUT STDERR LOG ARG...: check, and the device's log must
 # read LOG, its events separated by ";" ("" where nothing reached it).
 dcheck() {
-    local want_log=${4//;/$'\n'} got_log
     : >"$scratch/log"
     check "$1" "$2" "$3" "${@:5}" || return
-    got_log=$(cat "$scratch/log")
-    [ "$got_log" = "$want_log" ] && return
-    passed=$((passed - 1)) failed=$((failed + 1))
-    printf 'FAIL regrw %s\n  device log: %q\n      wanted: %q\n' "${*:5}" "$got_log" "$want_log"
+    same "device log of regrw ${*:5}" "$(cat "$scratch/log")" "${4//;/$'\n'}"
 }
 
 U=$USAGE O="open O_RDWR|O_SYNC" C=close
@@ -163,10 +159,8 @@ verdict "load: 1,000 runs over 64 registers" 0 "$(for w in 0 1 2 3 4 5 6 7; do e
 read-back matches" ""
 load_writes=$(grep -c '^write [0-9]* 4 .. .. .. ..$' "$scratch/log")
 load_opens=$(grep -c "^$O$" "$scratch/log")
-[ "$load_writes $load_opens" = "504 1064" ] && passed=$((passed + 1)) ||
-    { failed=$((failed + 1)); echo "FAIL load: $load_writes whole-word writes and $load_opens opens reached the device, wanted 504 and 1064"; }
+same "load: whole-word writes and opens that reached the device" "$load_writes $load_opens" "504 1064"
 
 # Every stand-in went with its namespace.
-left=$(grep -c 'fuse\.regsim' /proc/self/mountinfo)
-[ "$left" = 0 ] && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL $left stand-in mounts left behind"; }
+same "stand-in mounts left behind" "$(grep -c 'fuse\.regsim' /proc/self/mountinfo)" 0
 finish

@@ -10,12 +10,6 @@ REGRW=regrw
 # files DIR: the files below DIR, relative, one a line, sorted.
 files() { (cd "$1" && find . ! -type d | sed 's|^\./||' | sort); }
 
-check_tree() {
-    local label=$1 got=$2 want=$3
-    if [ "$got" = "$want" ]; then passed=$((passed + 1)); return; fi
-    failed=$((failed + 1)); printf 'FAIL %s\n  got:\n%s\n  wanted:\n%s\n' "$label" "$got" "$want"
-}
-
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 for tree in "$build" "$build/arm"; do
     [ -f "$tree/cmake_install.cmake" ] || continue
@@ -23,20 +17,20 @@ for tree in "$build" "$build/arm"; do
     arch=${arch:-$(dpkg --print-architecture)}
     dest=$scratch/$arch
     DESTDIR=$dest cmake --install "$tree" --prefix /opt/regrw >/dev/null
-    check_tree "install of the $arch build" "$(files "$dest")" \
+    same "install of the $arch build" "$(files "$dest")" \
         "opt/regrw/bin/regrw
 opt/regrw/share/man/man1/regrw.1"
 
     (cd "$scratch" && cpack -G DEB --config "$tree/CPackConfig.cmake" -B "$scratch/pkg-$arch" >/dev/null)
     deb=$scratch/pkg-$arch/regrw_${version}_$arch.deb
     if [ -f "$deb" ]; then
-        check_tree "package regrw_${version}_$arch.deb" \
+        same "package regrw_${version}_$arch.deb" \
             "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort)" \
             "usr/bin/regrw
 usr/share/doc/regrw/README.md
 usr/share/man/man1/regrw.1"
     else
-        failed=$((failed + 1)); echo "FAIL no package $deb: $(ls "$scratch/pkg-$arch" 2>&1)"
+        same "package regrw_${version}_$arch.deb built" "$(ls "$scratch/pkg-$arch" 2>&1)" "$(basename "$deb")"
     fi
 done
 finish

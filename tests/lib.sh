@@ -72,6 +72,15 @@ verdict() {
     return 1
 }
 
+# same LABEL GOT WANTED: one fact that is not a run of the tool, such as a
+# property of the binary or what reached the device.
+same() {
+    if [ "$2" = "$3" ]; then passed=$((passed + 1)); return 0; fi
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  got:\n%s\n  wanted:\n%s\n' "$1" "$2" "$3"
+    return 1
+}
+
 # check STATUS STDOUT STDERR ARG...: one case, the program named as given.
 check() {
     local want_status=$1 want_out=$2 want_err=$3; shift 3

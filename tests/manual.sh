@@ -5,8 +5,7 @@ page=$1
 REGRW=regrw
 . "$(dirname "$0")/lib.sh"
 for lint in "mandoc -Tlint -W warning" "groff -mdoc -ww -z"; do
-    out=$($lint "$page" 2>&1)
-    if [ $? = 0 ] && [ -z "$out" ]; then passed=$((passed + 1)); else
-        failed=$((failed + 1)); printf 'FAIL %s\n%s\n' "$lint" "$out"; fi
+    out=$($lint "$page" 2>&1; echo "status $?")
+    same "$lint" "$out" "status 0"
 done
 finish
