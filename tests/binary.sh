@@ -6,10 +6,67 @@
 # Usage: binary.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
 . "$(dirname "$0")/lib.sh"
+need_namespace regsim
 
 has() { grep -q -e "$1" <<<"$2" && echo yes || echo no; }
 # The permissions of the stack segment, from readelf's program headers.
 stack_flags() { sed -n 's/^ *GNU_STACK .* \([RWE ]\{3\}\) 0x.*/\1/p' <<<"$1"; }
+
+# The calls on the device's descriptor, whatever number it got (a test
+# runner may hold descriptors of its own open), one a line: the native
+# binary's as strace sees them (numbers raw, buffers as strings), the board's
+# under emulation with its flags turned back into the number the board's
+# kernel receives (ARM's open flag values) and addresses hidden.
+declare -A arm_flag=(
+    [O_RDONLY]=0 [O_WRONLY]=0x1 [O_RDWR]=0x2 [O_CREAT]=0x40 [O_EXCL]=0x80
+    [O_NOCTTY]=0x100 [O_TRUNC]=0x200 [O_APPEND]=0x400 [O_NONBLOCK]=0x800
+    [O_DSYNC]=0x1000 [FASYNC]=0x2000 [O_DIRECTORY]=0x4000 [O_NOFOLLOW]=0x8000
+    [O_DIRECT]=0x10000 [O_LARGEFILE]=0x20000 [O_NOATIME]=0x40000
+    [O_CLOEXEC]=0x80000 [__O_SYNC]=0x100000 [O_PATH]=0x200000
+)
+flags_word() {
+    local word=0 name IFS='|'
+    for name in $1; do
+        [ -n "${arm_flag[$name]:-}" ] || { echo "unknown flag $name"; return; }
+        word=$((word | arm_flag[$name]))
+    done
+    printf '0x%x' "$word"
+}
+raw_calls() {
+    if ((${#runner[@]} == 0)); then
+        timeout -k 2 "$limit" "$devns" regsim -- strace -qq -X raw -o "$scratch/trace" \
+            -e trace=openat,lseek,read,write,close "$REGRW" "$@" >/dev/null 2>&1
+        sed 's/, /,/g; s/) *= /) = /' "$scratch/trace"
+    else
+        timeout -k 2 "$limit" "$devns" regsim -- "${runner[@]}" -strace "$REGRW" "$@" 2>&1 >/dev/null |
+            sed 's/^[0-9]* //; s/0x[0-9a-f]*/PTR/g'
+    fi
+}
+device_calls() {
+    local call fd=none
+    local open_re='^(openat\((AT_FDCWD|-100),"/dev/test_registers",)([A-Z_|]+|0x[0-9a-f]+)\) = ([0-9]+)$'
+    local call_re='^([_a-z0-9]+)\(([0-9]+)([,)].*)$'
+    raw_calls "$@" | while IFS= read -r call; do
+        if [[ $call =~ $open_re ]]; then
+            fd=${BASH_REMATCH[4]}
+            local flags=${BASH_REMATCH[3]}
+            [[ $flags == 0x* ]] || flags=$(flags_word "$flags")
+            echo "${BASH_REMATCH[1]}$flags) = FD"
+        elif [[ $call =~ $call_re ]] && [ "${BASH_REMATCH[2]}" = "$fd" ]; then
+            echo "${BASH_REMATCH[1]}(FD${BASH_REMATCH[3]}"
+        fi
+    done | tr '\n' ';'
+}
+
+# The descriptor the node gets when the tool is started with standard error
+# closed, as the host's kernel hands it out (for the board's binary, to the
+# emulator that runs it): 2, which the end-to-end tests rely on.
+node_descriptor() {
+    timeout -k 2 "$limit" "$devns" regsim -- bash -c 'exec 2>&-; exec strace -f -qq -o "$0" -e trace=openat "$@"' \
+        "$scratch/trace" "${runner[@]}" "$REGRW" "$@" >/dev/null
+    sed -n 's|.*openat(AT_FDCWD, "/dev/test_registers", .*) = \([0-9]*\)$|\1|p' "$scratch/trace"
+}
+same "with standard error closed, the node's descriptor" "$(node_descriptor 0 -1)" 2
 
 if ((${#runner[@]} == 0)); then
     headers=$(readelf -W -h -l -d --dyn-syms "$REGRW")
@@ -20,50 +77,23 @@ if ((${#runner[@]} == 0)); then
     same "non-executable stack" "$(stack_flags "$headers")" "RW "
     same "fortified calls" "$(has '__printf_chk' "$headers")" yes
     same "stack protector" "$(has '__stack_chk_fail' "$headers")" yes
+
+    # lseek's third argument 0 is SEEK_SET; the buffers are the words moved.
+    open='openat(-100,"/dev/test_registers",0x101002) = FD'
+    same "system calls of a read of register 2" "$(device_calls 0 2)" \
+        "$open;lseek(FD,2,0) = 2;read(FD,\"\\0\\0\\0\\0\",4) = 4;close(FD) = 0;"
+    same "system calls of a write to register 1" "$(device_calls 1 1 -1)" \
+        "$open;lseek(FD,1,0) = 1;write(FD,\"\\377\\377\\377\\377\",4) = 4;close(FD) = 0;"
 else
     description=$(file -b "$REGRW")
     same "file type" "$(has '^ELF 32-bit LSB executable, ARM,' "$description")" yes
     same "statically linked" "$(has 'statically linked' "$description")" yes
     same "non-executable stack" "$(stack_flags "$(readelf -W -l "$REGRW")")" "RW "
 
-    # The device's system calls under emulation, their flags turned back into
-    # the number the board's kernel receives (ARM's open flag values).
-    declare -A arm_flag=(
-        [O_RDONLY]=0 [O_WRONLY]=0x1 [O_RDWR]=0x2 [O_CREAT]=0x40 [O_EXCL]=0x80
-        [O_NOCTTY]=0x100 [O_TRUNC]=0x200 [O_APPEND]=0x400 [O_NONBLOCK]=0x800
-        [O_DSYNC]=0x1000 [FASYNC]=0x2000 [O_DIRECTORY]=0x4000 [O_NOFOLLOW]=0x8000
-        [O_DIRECT]=0x10000 [O_LARGEFILE]=0x20000 [O_NOATIME]=0x40000
-        [O_CLOEXEC]=0x80000 [__O_SYNC]=0x100000 [O_PATH]=0x200000
-    )
-    flags_word() {
-        local word=0 name IFS='|'
-        for name in $1; do
-            [ -n "${arm_flag[$name]:-}" ] || { echo "unknown flag $name"; return; }
-            word=$((word | arm_flag[$name]))
-        done
-        printf '0x%x' "$word"
-    }
-    # The calls on the device's descriptor, whatever number it got (a test
-    # runner may hold descriptors of its own open), and with addresses hidden.
-    device_calls() {
-        local call fd=none
-        local open_re='^(openat\(AT_FDCWD,"/dev/test_registers",)([A-Z_|]+)\) = ([0-9]+)$'
-        local call_re='^([_a-z0-9]+)\(([0-9]+)([,)].*)$'
-        "$(dirname "$0")/../sim/devns" regsim -- "${runner[@]}" -strace "$REGRW" "$@" 2>&1 >/dev/null |
-            sed 's/^[0-9]* //; s/0x[0-9a-f]*/PTR/g' |
-            while IFS= read -r call; do
-                if [[ $call =~ $open_re ]]; then
-                    fd=${BASH_REMATCH[3]}
-                    echo "${BASH_REMATCH[1]}$(flags_word "${BASH_REMATCH[2]}")) = FD"
-                elif [[ $call =~ $call_re ]] && [ "${BASH_REMATCH[2]}" = "$fd" ]; then
-                    echo "${BASH_REMATCH[1]}(FD${BASH_REMATCH[3]}"
-                fi
-            done
-    }
     open='openat(AT_FDCWD,"/dev/test_registers",0x101002) = FD'
-    same "system calls of a read of register 2" "$(device_calls 0 2 | tr '\n' ';')" \
+    same "system calls of a read of register 2" "$(device_calls 0 2)" \
         "$open;_llseek(FD,0,2,PTR,SEEK_SET) = 0;read(FD,PTR,4) = 4;close(FD) = 0;"
-    same "system calls of a write to register 1" "$(device_calls 1 1 -1 | tr '\n' ';')" \
+    same "system calls of a write to register 1" "$(device_calls 1 1 -1)" \
         "$open;_llseek(FD,0,1,PTR,SEEK_SET) = 0;write(FD,PTR,4) = 4;close(FD) = 0;"
 fi
 finish

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # A bounded fuzzing run of the command line from the seed corpus. A crash or
-# a mismatch with the oracle fails the run; its input is kept and printed, to
-# be added to tests/fuzz/corpus with the fix.
-# Usage: fuzz.sh FUZZER [SECONDS]
-fuzzer=$1 seconds=${2:-60}
+# a mismatch with the oracle fails the run; its input is kept in KEEP-DIR
+# and printed, to be added to tests/fuzz/corpus with the fix.
+# Usage: fuzz.sh FUZZER SECONDS KEEP-DIR
+fuzzer=$1 seconds=$2 keep_dir=$3
 seeds=$(dirname "$0")/fuzz/corpus
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -16,7 +16,8 @@ if [ "$status" != 0 ] || [ -n "$(ls "$work/found")" ]; then
     grep -v '^#\|^INFO\|^stat::' "$work/log" | tail -40
     for input in "$work/found"/*; do
         [ -f "$input" ] || continue
-        keep=${TMPDIR:-/tmp}/regrw-fuzz-$(basename "$input")
+        mkdir -p "$keep_dir"
+        keep=$keep_dir/$(basename "$input")
         cp "$input" "$keep"
         echo "input kept at $keep:"; od -An -c "$keep" | head -5
     done

@@ -18,36 +18,55 @@ usage_text() {
 }
 USAGE=$(usage_text "$REGRW")
 
-# Set by the end-to-end tests: a command prefix that places the run in a
-# private device namespace. Empty: the host as it is.
-ns=()
+devns=$(dirname "${BASH_SOURCE[0]}")/../sim/devns
+# Where every run of the tool happens: a private device namespace (see
+# sim/devns), never the machine's own /dev. Without a device of its own, the
+# node is absent there, so an open that should not happen shows as
+# "open failed". The end-to-end tests put the stand-in there instead.
+ns=("$devns" none --)
 # Where the tool's standard output goes: a file (read back), "full" for
 # /dev/full, or "closed"; and its standard error: a file, or "closed".
 stdout_to=file
 stderr_to=file
+# Seconds a run may take; a run still going then is killed and fails its
+# case, and the suite goes on.
+limit=${REGRW_TEST_LIMIT:-10}
+
+# need_namespace [KIND [REGSIM-OPTION...]]: ends the suite (a skip, or a
+# failure under CI) where no private device namespace with KIND (default:
+# none) can be made. A file, not a pipe, takes devns's words: a stand-in
+# that outlived its namespace would hold a pipe open for ever.
+need_namespace() {
+    timeout -k 2 "$limit" "$devns" "${1:-none}" "${@:2}" -- true >"$scratch/why" 2>&1 && return
+    skip "no private device namespace with ${1:-none} here: $(tail -1 "$scratch/why")"
+    finish
+}
+
+# The last process before the tool, inside the namespace: it sets up the
+# tool's descriptors itself, because any script started in between (devns
+# is one) takes the lowest free descriptor for its own file, and a closed
+# standard output or error would then not be closed for the tool.
+# Arguments: STDOUT STDERR NAME (empty: keep the name) COMMAND...
+launch='o=$1 e=$2 a=$3; shift 3
+case $o in closed) exec >&- ;; full) exec >/dev/full ;; *) exec >"$o" ;; esac
+case $e in closed) exec 2>&- ;; *) exec 2>"$e" ;; esac
+if [ -n "$a" ]; then exec -a "${a#=}" "$@"; else exec "$@"; fi'
 
 # run_as NAME ARG...: runs the tool with program name NAME; the outcome lands
-# in $scratch/out, $scratch/err and $status.
+# in $scratch/out, $scratch/err and $status (124: killed at the time limit).
 run_as() {
-    local name=$1; shift
-    local cmd=("${ns[@]}" "${runner[@]}")
+    local name=$1 as=; shift
+    local cmd=("${runner[@]}")
     if [ "$name" != "$REGRW" ]; then
-        if ((${#runner[@]})); then cmd+=(-0 "$name"); else cmd+=(bash -c 'exec -a "$0" "$@"' "$name"); fi
+        if ((${#runner[@]})); then cmd+=(-0 "$name"); else as="=$name"; fi
     fi
+    local out=$scratch/out err=$scratch/err
+    [ "$stdout_to" = file ] || out=$stdout_to
+    [ "$stderr_to" = file ] || err=$stderr_to
     : >"$scratch/out"
     : >"$scratch/err"
-    (
-        case $stdout_to in
-            file) exec >"$scratch/out" ;;
-            full) exec >/dev/full ;;
-            closed) exec >&- ;;
-        esac
-        case $stderr_to in
-            file) exec 2>"$scratch/err" ;;
-            closed) exec 2>&- ;;
-        esac
-        exec "${cmd[@]}" "$REGRW" "$@" </dev/null
-    )
+    timeout -k 2 "$limit" "${ns[@]}" bash -c "$launch" launch "$out" "$err" "$as" \
+        "${cmd[@]}" "$REGRW" "$@" </dev/null
     status=$?
 }
 
@@ -57,6 +76,11 @@ lines() { [ -z "$1" ] || printf '%s\n' "$1"; }
 # verdict LABEL STATUS STDOUT STDERR: compares the last run with the wants.
 verdict() {
     local label=$1 want_status=$2 want_out want_err got_out got_err
+    if [ "$status" = 124 ] || [ "$status" = 137 ]; then
+        failed=$((failed + 1))
+        printf 'FAIL %s\n  no end within %s s: killed\n' "$label" "$limit"
+        return 1
+    fi
     want_out=$(lines "$3"; printf x); want_out=${want_out%x}
     want_err=$(lines "$4"; printf x); want_err=${want_err%x}
     got_out=$(cat "$scratch/out"; printf x); got_out=${got_out%x}
