@@ -1,9 +1,12 @@
+# SPDX-License-Identifier: MIT
 # Builds of the same sources that exist to be tested, made beside the native
 # one so that every test run proves them too:
-#  - arm/: the board's binary (32-bit ARM), run under qemu-arm;
+#  - arm/: the file to copy onto any board (ARMv5TE, static), run under
+#    qemu-arm as ARMv5TE, ARMv6 and ARMv7 processors;
+#  - armhf/: Debian armhf's build (dynamic), the one its package holds;
 #  - sanitize/: everything under AddressSanitizer and UndefinedBehaviorSanitizer,
 #    built with clang, plus the command-line fuzzer.
-option(REGRW_ARM "Also build the 32-bit ARM binary and run the suites on it" ON)
+option(REGRW_ARM "Also build the 32-bit ARM binaries and run the suites on them" ON)
 option(REGRW_VERIFY "Also build the sanitized tree and the fuzzer, and run them" ON)
 if(CMAKE_CROSSCOMPILING OR REGRW_SANITIZE)
   return()
@@ -14,11 +17,20 @@ if(REGRW_ARM)
   ExternalProject_Add(regrw-arm
     SOURCE_DIR ${PROJECT_SOURCE_DIR}
     BINARY_DIR ${PROJECT_BINARY_DIR}/arm
+    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/arm-linux-gnueabi.cmake
+               -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON)
+  ExternalProject_Add(regrw-armhf
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${PROJECT_BINARY_DIR}/armhf
     CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/arm-linux-gnueabihf.cmake
-               -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DBUILD_TESTING=OFF
+               -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DREGRW_STATIC=OFF
+               -DREGRW_MAINTAINER=${REGRW_MAINTAINER}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
   set(REGRW_ARM_BINARY ${PROJECT_BINARY_DIR}/arm/regrw)
+  set(REGRW_ARMHF_BINARY ${PROJECT_BINARY_DIR}/armhf/regrw)
 endif()
 if(REGRW_VERIFY)
   ExternalProject_Add(regrw-sanitize

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # What the built binary is. Native: nothing of the C++ runtime at run time
 # (it starts like a C program) and the hardening of a Debian package. The
-# board's: a static 32-bit ARM executable whose system calls, as the board's
+# board's: a static ARMv5TE executable whose system calls, as the board's
 # kernel will see them, carry the ARM ABI's values.
 # Usage: binary.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
@@ -88,6 +89,11 @@ else
     description=$(file -b "$REGRW")
     same "file type" "$(has '^ELF 32-bit LSB executable, ARM,' "$description")" yes
     same "statically linked" "$(has 'statically linked' "$description")" yes
+    # Built for ARMv5TE with soft-float argument passing, so that it runs on
+    # any 32-bit ARM processor from ARMv5TE up, whatever the board's libraries.
+    attributes=$(readelf -A "$REGRW")
+    same "built for ARMv5TE" "$(sed -n 's/^ *Tag_CPU_arch: //p' <<<"$attributes")" v5TE
+    same "no floating-point registers in calls" "$(has 'Tag_ABI_VFP_args' "$attributes")" no
     same "non-executable stack" "$(stack_flags "$(readelf -W -l "$REGRW")")" "RW "
 
     open='openat(AT_FDCWD,"/dev/test_registers",0x101002) = FD'
