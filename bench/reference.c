@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* The least a program can do to read register 2: the same system calls as
  * `regrw 0 2`, with no arguments to check. The benchmark's floor. */
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Every build option of the project in one place.
 set(CMAKE_CXX_STANDARD 20)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)

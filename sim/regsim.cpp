@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // regsim: a stand-in for the register device, served through FUSE so that
 // every open, seek, read, write and close of the tool goes through the real
 // kernel file interface. It serves one file, mounted on a regular file:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // regrw: read or write one 32-bit register of the device behind
 // /dev/test_registers. One run is one command, one transfer, one status.
 #include <cstdint>

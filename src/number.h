@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one conversion every number on the command line goes through.
 #pragma once
 

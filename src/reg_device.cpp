@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reg_device.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Access to the device's registers through its character device node.
 #pragma once
 

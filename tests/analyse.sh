@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Static analysis of the project's own code, with no findings allowed:
 # clang-tidy (checks in .clang-tidy) over the compile database of the
 # sanitized build, and cppcheck.

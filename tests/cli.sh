@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The command line, as far as it is decided before the device is touched:
 # usage errors and refused numbers. None of these may open the device, which
 # the cases show by never printing "open failed": every run happens in a

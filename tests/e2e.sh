@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The tool end to end against the stand-in device: every run goes through
 # the kernel's file interface to /dev/test_registers in a private device
 # namespace, and the device's log shows what reached it.

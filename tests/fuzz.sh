@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A bounded fuzzing run of the command line from the seed corpus. A crash or
 # a mismatch with the oracle fails the run; its input is kept in KEEP-DIR
 # and printed, to be added to tests/fuzz/corpus with the fix.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the test scripts: runs the real binary and compares exit status,
 # standard output and standard error together, one case a line.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The manual page renders without a single warning from either formatter.
 # Usage: manual.sh PAGE
 page=$1

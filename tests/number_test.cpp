@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The number conversion at its boundaries: what is accepted, and as what.
 #include <gtest/gtest.h>
 

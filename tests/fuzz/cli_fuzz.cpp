@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the whole command-line front end against a fake device and an
 // oracle written apart from the tool: every outcome (status, standard
 // output, standard error, and the request the device receives) must be the
