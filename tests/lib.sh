@@ -3,8 +3,8 @@
 # standard output and standard error together, one case a line.
 #
 # Set before sourcing: REGRW (the binary) and, to run it under an emulator,
-# RUNNER (an array, e.g. (qemu-arm)); the emulator must take "-0 NAME" to set
-# the program's name, as qemu-user does.
+# RUNNER (its words, e.g. "qemu-arm -cpu arm926"); the emulator must take
+# "-0 NAME" to set the program's name, as qemu-user does.
 
 set -u
 passed=0 failed=0 skipped=0
@@ -47,7 +47,8 @@ need_namespace() {
 # tool's descriptors itself, because any script started in between (devns
 # is one) takes the lowest free descriptor for its own file, and a closed
 # standard output or error would then not be closed for the tool.
-# Arguments: STDOUT STDERR NAME (empty: keep the name) COMMAND...
+# Arguments: STDOUT STDERR NAME COMMAND..., where NAME is "" to keep the
+# command's name or "=NAME" to run it as NAME (which may be empty).
 launch='o=$1 e=$2 a=$3; shift 3
 case $o in closed) exec >&- ;; full) exec >/dev/full ;; *) exec >"$o" ;; esac
 case $e in closed) exec 2>&- ;; *) exec 2>"$e" ;; esac
