@@ -7,7 +7,8 @@
  * a read or write of exactly 4 bytes moves that register's word in host byte
  * order, leaving the position where it is. Faults are module parameters,
  * writable at any moment under /sys/module/test_registers/parameters, so a
- * test can arm and disarm them without reloading. Everything that reaches
+ * test can arm and disarm them without reloading; writing values sets the
+ * registers afresh. Everything that reaches
  * the driver is logged at info level, one line an event, in the words the
  * user-space stand-in (regsim) uses, so one test helper reads both.
  */
@@ -26,13 +27,15 @@
 #define MAX_LOGGED 16
 
 static unsigned int nregs = 3;
-static unsigned int values[MAX_REGS];
+static u32 values[MAX_REGS];
 static unsigned int nvalues;
 static bool lax_seek;
 static int fail_open, fail_read, fail_write, fail_close;
 static int short_read = -1, short_write = -1;
 
+/* Allocated once nregs is known, at init: until then values only records. */
 static u32 *regs;
+
 
 /* An errno number to fail with: 0 (no fault) up to the largest errno. */
 static int set_errno(const char *val, const struct kernel_param *kp)
@@ -62,6 +65,63 @@ static int set_short(const char *val, const struct kernel_param *kp)
 	return 0;
 }
 
+/*
+ * The initial words, register 0 first, separated by commas. Written while
+ * the driver runs, it also sets every register: the words given, then 0.
+ * Parameter writes are serialised by the kernel, so values needs no lock.
+ */
+static int set_values(const char *val, const struct kernel_param *kp)
+{
+	char *copy, *cursor, *word;
+	unsigned int count = 0, i;
+	u32 *parsed;
+	int ret = 0;
+
+	copy = kstrdup(val, GFP_KERNEL);
+	parsed = kcalloc(MAX_REGS, sizeof(*parsed), GFP_KERNEL);
+	if (!copy || !parsed) {
+		ret = -ENOMEM;
+		goto out;
+	}
+	cursor = strim(copy);
+	if (!*cursor)
+		cursor = NULL;
+	while (cursor) {
+		word = strsep(&cursor, ",");
+		if (count == MAX_REGS || (regs && count == nregs)) {
+			ret = -EINVAL;
+			goto out;
+		}
+		ret = kstrtou32(word, 0, &parsed[count++]);
+		if (ret)
+			goto out;
+	}
+	memcpy(values, parsed, sizeof(values));
+	nvalues = count;
+	if (regs)
+		for (i = 0; i < nregs; i++)
+			WRITE_ONCE(regs[i], values[i]);
+out:
+	kfree(parsed);
+	kfree(copy);
+	return ret;
+}
+
+static int get_values(char *buf, const struct kernel_param *kp)
+{
+	unsigned int i;
+	int len = 0;
+
+	for (i = 0; i < nvalues; i++)
+		len += scnprintf(buf + len, PAGE_SIZE - len, "%s0x%08x", i ? "," : "", values[i]);
+	return len + scnprintf(buf + len, PAGE_SIZE - len, "\n");
+}
+
+static const struct kernel_param_ops values_ops = {
+	.set = set_values,
+	.get = get_values,
+};
+
 static const struct kernel_param_ops errno_ops = {
 	.set = set_errno,
 	.get = param_get_int,
@@ -74,8 +134,8 @@ static const struct kernel_param_ops short_ops = {
 
 module_param(nregs, uint, 0444);
 MODULE_PARM_DESC(nregs, "number of registers, 1 to 1024 (default 3)");
-module_param_array(values, uint, &nvalues, 0444);
-MODULE_PARM_DESC(values, "initial register values, from register 0 (default all 0)");
+module_param_cb(values, &values_ops, NULL, 0644);
+MODULE_PARM_DESC(values, "register values, from register 0, comma-separated (default all 0); writing sets the registers");
 module_param(lax_seek, bool, 0644);
 MODULE_PARM_DESC(lax_seek, "accept any non-negative position and refuse the transfer instead (default 0)");
 module_param_cb(fail_open, &errno_ops, &fail_open, 0644);

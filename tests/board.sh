@@ -99,20 +99,85 @@ session -- 'rmmod test_registers && regrw 0 2'
 outcome "module removed" 255 "" "open failed: No such file or directory"
 session_log ""
 
+# The driver tells the truth, as the stand-in must (regsim.sh): the tests'
+# own client makes exactly the calls each case names, and the driver's
+# answers and log must match what it did. Three registers hold 0x01020304,
+# 0xdeadbeef and 0x80000000, unless the parameters say otherwise.
+# probe "PARAMETERS" "MODE STEP..." ANSWERS LOG
+probe() {
+    record probe
+    opts[n]="values=0x01020304,0xdeadbeef,0x80000000 $1" args[n]=$2 label[n]="devclient $2 [$1]"
+    w_out[n]=$3 w_log[n]=$4
+}
+ok="open -> ok" closed="close -> ok" E="Invalid argument"
+#      parameters      client                                   answers                                                      log
+# The access mode and O_SYNC, as opened; a transfer the mode forbids never
+# reaches the driver.
+probe  ""              "r seek 1 read 4"                        "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;$closed"            "open O_RDONLY;seek 1;read 1 4;$C"
+probe  ""              "r+sync seek 1 read 4"                   "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;$closed"            "open O_RDONLY|O_SYNC;seek 1;read 1 4;$C"
+probe  ""              "w seek 2 write 11223344"                "$ok;seek 2 -> 2;write 4 -> 4;$closed"                       "open O_WRONLY;seek 2;write 2 4 11 22 33 44;$C"
+probe  ""              "w+sync seek 0 write ffffffff"           "$ok;seek 0 -> 0;write 4 -> 4;$closed"                       "open O_WRONLY|O_SYNC;seek 0;write 0 4 ff ff ff ff;$C"
+probe  ""              "rw+dsync seek 2 read 4"                 "$ok;seek 2 -> 2;read 4 -> 4 00 00 00 80;$closed"            "open O_RDWR|O_DSYNC;seek 2;read 2 4;$C"
+probe  ""              "r seek 1 write 00000000"                "$ok;seek 1 -> 1;write 4 -> Bad file descriptor;$closed"     "open O_RDONLY;seek 1;$C"
+probe  ""              "w seek 1 read 4"                        "$ok;seek 1 -> 1;read 4 -> Bad file descriptor;$closed"      "open O_WRONLY;seek 1;$C"
+# A word is stored whole, in host byte order; a transfer leaves the
+# position at its register.
+probe  ""              "rw seek 1 write a1b2c3d4 read 4"        "$ok;seek 1 -> 1;write 4 -> 4;read 4 -> 4 a1 b2 c3 d4;$closed" "open O_RDWR;seek 1;write 1 4 a1 b2 c3 d4;read 1 4;$C"
+# Positions: only a register's own number, set from the start; a refused
+# seek leaves the position where it was.
+probe  ""              "rw seek 2 read 4 seek 3 read 4"         "$ok;seek 2 -> 2;read 4 -> 4 00 00 00 80;seek 3 -> $E;read 4 -> 4 00 00 00 80;$closed" "open O_RDWR;seek 2;read 2 4;seek 3;read 2 4;$C"
+probe  ""              "rw seek -1 read 4"                      "$ok;seek -1 -> $E;read 4 -> 4 04 03 02 01;$closed"          "open O_RDWR;seek -1;read 0 4;$C"
+probe  ""              "rw seekcur 1"                           "$ok;seekcur 1 -> $E;$closed"                                "open O_RDWR;seek 1 SEEK_CUR;$C"
+probe  "nregs=64"      "rw seek 63 read 4 seek 64"              "$ok;seek 63 -> 63;read 4 -> 4 00 00 00 00;seek 64 -> $E;$closed" "open O_RDWR;seek 63;read 63 4;seek 64;$C"
+# lax_seek: any position that is not negative, the transfer refused instead.
+probe  "lax_seek=1"    "rw seek 3 read 4"                       "$ok;seek 3 -> 3;read 4 -> $E;$closed"                       "open O_RDWR;seek 3;read 3 4;$C"
+probe  "lax_seek=1"    "rw seek 8 write 01000000"               "$ok;seek 8 -> 8;write 4 -> $E;$closed"                      "open O_RDWR;seek 8;write 8 4 01 00 00 00;$C"
+probe  "lax_seek=1"    "rw seek 1 seekcur 1 read 4"             "$ok;seek 1 -> 1;seekcur 1 -> 2;read 4 -> 4 00 00 00 80;$closed" "open O_RDWR;seek 1;seek 1 SEEK_CUR;read 2 4;$C"
+probe  "lax_seek=1"    "rw seek -1"                             "$ok;seek -1 -> $E;$closed"                                  "open O_RDWR;seek -1;$C"
+# Faults, each as set and logged as it reached the driver; a refusal comes
+# before any fault.
+probe  "fail_open=13"  "rw+sync seek 0 read 4"                  "open -> Permission denied"                                  "open O_RDWR|O_SYNC"
+probe  "fail_read=5"   "rw seek 1 read 4"                       "$ok;seek 1 -> 1;read 4 -> Input/output error;$closed"       "open O_RDWR;seek 1;read 1 4;$C"
+probe  "fail_write=28" "rw seek 1 write 01020304 read 4"        "$ok;seek 1 -> 1;write 4 -> No space left on device;read 4 -> 4 ef be ad de;$closed" "open O_RDWR;seek 1;write 1 4 01 02 03 04;read 1 4;$C"
+probe  "short_read=2"  "rw seek 1 read 4"                       "$ok;seek 1 -> 1;read 4 -> 2 ef be;$closed"                  "open O_RDWR;seek 1;read 1 4;$C"
+probe  "short_read=0"  "rw seek 1 read 4"                       "$ok;seek 1 -> 1;read 4 -> 0;$closed"                        "open O_RDWR;seek 1;read 1 4;$C"
+probe  "short_write=3" "rw seek 1 write 01020304 read 4"        "$ok;seek 1 -> 1;write 4 -> 3;read 4 -> 4 ef be ad de;$closed" "open O_RDWR;seek 1;write 1 4 01 02 03 04;read 1 4;$C"
+probe  "fail_close=5"  "rw seek 1 read 4"                       "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;close -> Input/output error" "open O_RDWR;seek 1;read 1 4;$C"
+probe  "short_read=2"  "rw seek 1 read 8"                       "$ok;seek 1 -> 1;read 8 -> $E;$closed"                       "open O_RDWR;seek 1;read 1 8;$C"
+# Sizes: only 4 bytes move a word; every size reaches the log as sent.
+for size in 1 2 3 5 6 7 8; do
+    bytes=$(seq "$size" | xargs printf '%02x')
+    probe "" "rw seek 0 read $size"   "$ok;seek 0 -> 0;read $size -> $E;$closed"  "open O_RDWR;seek 0;read 0 $size;$C"
+    probe "" "rw seek 0 write $bytes" "$ok;seek 0 -> 0;write $size -> $E;$closed" "open O_RDWR;seek 0;write 0 $size$(seq "$size" | xargs printf ' %02x');$C"
+done
+
 # The board's script: a prelude, then each case, in two passes. Sessions
-# run in the first pass only: their positions all have registers.
+# and probes run in the first pass only: their positions all have registers,
+# or they set lax_seek themselves.
 {
     cat <<'EOF'
-t=$(mktemp -d)
+t=$(mktemp -d) P=/sys/module/test_registers/parameters loaded=
+# A fresh device for each case: the module is loaded anew where the number
+# of registers changes (or it was removed); otherwise its knobs are set
+# back (writing values sets every register) and then set as the case says.
 load() {
-    rmmod test_registers 2>/dev/null
-    insmod /lib/modules/test_registers.ko nregs=3 $1 || echo "insmod $1 failed" >&2
+    n=3
+    for kv in $1; do case $kv in nregs=*) n=${kv#nregs=} ;; esac; done
+    if [ "$n" != "$loaded" ] || [ ! -e /dev/test_registers ] || [ -n "$2" ]; then
+        rmmod test_registers 2>/dev/null
+        insmod /lib/modules/test_registers.ko nregs=$n || echo "insmod nregs=$n failed" >&2
+        loaded=$n
+    fi
+    for knob in fail_open fail_read fail_write fail_close lax_seek; do echo 0 >$P/$knob; done
+    echo -1 >$P/short_read; echo -1 >$P/short_write; echo >$P/values
+    for kv in $1; do case $kv in nregs=*) ;; *) echo "${kv#*=}" >$P/${kv%%=*} ;; esac; done
     dmesg -c >/dev/null
 }
-hex() { od -An -tx1 -v "$1" | tr -d ' \n'; }
+# The outcome, every file as hex lines after its own header.
 report() {
-    dmesg | sed -n 's/^\[[^]]*\] test_registers: //p' >$t/log
-    echo "R $1 $2 $(hex $t/out)- $(hex $t/err)- $(hex $t/log)-"
+    dmesg -c | sed -n 's/^\[[^]]*\] test_registers: //p' >$t/log
+    echo "R $1 $2"
+    for f in out err log; do echo "H $f"; [ ! -s $t/$f ] || xxd -p $t/$f; done
 }
 c() {
     id=$1 o=$3 e=$4
@@ -126,10 +191,18 @@ c() {
     ) </dev/null
     report "$id" $?
 }
+# A session may change the node itself: it gets the module loaded anew.
 s() {
-    load "$2"
+    load "$2" anew
     timeout 300 sh "$3" </dev/null >$t/out 2>$t/err
     report "$1" $?
+}
+p() {
+    id=$1
+    load "$2"
+    shift 2
+    timeout 10 devclient /dev/test_registers "$@" </dev/null >$t/out 2>$t/err
+    report "$id" $?
 }
 EOF
     for pass in strict lax; do
@@ -137,6 +210,8 @@ EOF
         for ((i = 1; i <= n; i++)); do
             if [ "${kind[i]}" = run ]; then
                 printf 'c %s %q %s %s%s\n' "$pass.$i" "${opts[i]} lax_seek=$lax" "${outs[i]}" "${errs[i]}" "${args[i]}"
+            elif [ "${kind[i]}" = probe ] && [ $pass = strict ]; then
+                printf 'p %s %q %s\n' "$pass.$i" "${opts[i]}" "${args[i]}"
             elif [ $pass = strict ]; then
                 printf "cat >/tmp/s%d <<'SESSION_END'\n%s\nSESSION_END\n" "$i" "${script[i]}"
                 printf 's %s %q /tmp/s%d\n' "$pass.$i" "${opts[i]} lax_seek=$lax" "$i"
@@ -151,10 +226,15 @@ boot_status=$?
 echo "board: $(grep -m1 '^board-shell: Linux' "$scratch/board-err" | sed 's/^board-shell: //'), $(($(date +%s) - started)) s for the boot and $(grep -c '^R ' "$scratch/results") runs"
 same "the board ran its script" "$boot_status $(grep -v '^board-shell: Linux' "$scratch/board-err")" "0 "
 
-unhex() { local h=${1%-}; [ -z "$h" ] || printf '%b' "$(sed 's/../\\x&/g' <<<"$h")"; }
+# The results: "R ID STATUS", then "H FILE" and that file's hex lines.
+unhex() { [ -z "$1" ] || printf '%b' "$(sed 's/../\\x&/g' <<<"$1")"; }
 declare -A result
-while read -r tag id rest; do
-    [ "$tag" = R ] && result[$id]=$rest
+while read -r tag word rest; do
+    case $tag in
+        R) id=$word; result[$id]=$rest ;;
+        H) file=$word; result[$id.$file]= ;;
+        *) result[$id.$file]+=$tag ;;
+    esac
 done <"$scratch/results"
 
 for pass in strict lax; do
@@ -165,10 +245,15 @@ for pass in strict lax; do
             same "$what: ran on the board" "" "no result"
             continue
         fi
-        read -r status out err log <<<"${result[$pass.$i]}"
-        unhex "$out" >"$scratch/out"; unhex "$err" >"$scratch/err"; unhex "$log" >"$scratch/log"
+        status=${result[$pass.$i]}
+        for file in out err log; do unhex "${result[$pass.$i.$file]:-}" >"$scratch/$file"; done
         # The board's timeout ends a run with SIGTERM.
         [ "$status" != 143 ] || status=124
+        if [ "${kind[i]}" = probe ]; then
+            same "$what: answers" "$(cat "$scratch/out" "$scratch/err")" "${w_out[i]//;/$'\n'}"
+            same "$what: driver log" "$(cat "$scratch/log")" "${w_log[i]//;/$'\n'}"
+            continue
+        fi
         if [ $pass = strict ]; then
             want=("${s_status[i]}" "${s_out[i]}" "${s_err[i]}" "${s_log[i]}")
         else
