@@ -25,7 +25,7 @@ fetch_kernel() {
     series=${release%%.0-*}
     ((EUID != 0)) || sandbox=(-o APT::Sandbox::User=root)
     rm -rf "$dir" && mkdir -p "$dir/debs"
-    say "downloading the headers of Linux $release ($version) for $arch"
+    say "downloading Linux $release ($version) for $arch"
     if ! (cd "$dir/debs" && apt-get download "${sandbox[@]}" "linux-headers-$release:$arch=$version" \
             "linux-headers-${release%-*}-common=$version" "linux-kbuild-$series=$version" "$@") \
             >"$dir/download.log" 2>&1; then

@@ -5,7 +5,8 @@
 # twice, with the driver refusing any position without a register (its
 # default) and with lax_seek=1 (it then answers as the stand-in does); then
 # what only a real kernel and driver show: the node's permission bits, and
-# the module's removal. The cases run on the board; their outcomes come back
+# the module's removal; and the driver's own promises, held against the
+# tests' client. The cases run on the board; their outcomes come back
 # hex-encoded and are judged here, with the same helpers as everywhere.
 # Usage: board.sh BUILD-DIR   (the board is made there by board/prepare)
 REGRW=regrw
