@@ -14,6 +14,14 @@ endif()
 
 include(ExternalProject)
 if(REGRW_ARM)
+  # arm/ used to hold an ARMv7 hard-float build; a tree configured so would
+  # keep its compiler, so such a tree is started afresh.
+  if(EXISTS ${PROJECT_BINARY_DIR}/arm/CMakeCache.txt)
+    file(STRINGS ${PROJECT_BINARY_DIR}/arm/CMakeCache.txt hard_float REGEX "^CMAKE_TOOLCHAIN_FILE:.*gnueabihf")
+    if(hard_float)
+      file(REMOVE_RECURSE ${PROJECT_BINARY_DIR}/arm ${PROJECT_BINARY_DIR}/regrw-arm-prefix)
+    endif()
+  endif()
   ExternalProject_Add(regrw-arm
     SOURCE_DIR ${PROJECT_SOURCE_DIR}
     BINARY_DIR ${PROJECT_BINARY_DIR}/arm
