@@ -265,9 +265,7 @@ for pass in strict lax; do
             same "$what: driver log" "$(cat "$scratch/log")" "${want[3]//;/$'\n'}"
         elif [ -n "${counts[i]:-}" ]; then
             IFS=$'\x1f' read -r -a count <<<"${counts[i]:-}"
-            got=()
-            for pattern in "${count[@]:2}"; do got+=("$(grep -c -e "$pattern" "$scratch/log")"); done
-            same "$what: ${count[0]}" "${got[*]}" "${count[1]}"
+            same "$what: ${count[0]}" "$(count_lines "$scratch/log" "${count[@]:2}")" "${count[1]}"
         fi
     done
 done

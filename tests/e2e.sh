@@ -33,11 +33,7 @@ session() {
     status=$?
 }
 outcome() { verdict "$@"; }
-log_count() {
-    local label=$1 want=$2 got=() pattern; shift 2
-    for pattern; do got+=("$(grep -c -e "$pattern" "$scratch/log")"); done
-    same "$label" "${got[*]}" "$want"
-}
+log_count() { same "$1" "$(count_lines "$scratch/log" "${@:3}")" "$2"; }
 
 . "$(dirname "$0")/e2e-cases.sh"
 

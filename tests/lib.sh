@@ -75,10 +75,20 @@ run_as() {
 # Expected text as lines: nothing for "", else the text and one newline.
 lines() { [ -z "$1" ] || printf '%s\n' "$1"; }
 
+# killed: whether the last run was ended at the time limit.
+killed() { [ "$status" = 124 ] || [ "$status" = 137 ]; }
+
+# count_lines FILE PATTERN...: how many lines of FILE match each PATTERN.
+count_lines() {
+    local file=$1 pattern counts=(); shift
+    for pattern; do counts+=("$(grep -c -e "$pattern" "$file")"); done
+    echo "${counts[*]}"
+}
+
 # verdict LABEL STATUS STDOUT STDERR: compares the last run with the wants.
 verdict() {
     local label=$1 want_status=$2 want_out want_err got_out got_err
-    if [ "$status" = 124 ] || [ "$status" = 137 ]; then
+    if killed; then
         failed=$((failed + 1))
         printf 'FAIL %s\n  no end within %s s: killed\n' "$label" "$limit"
         return 1

@@ -22,7 +22,7 @@ probe() {
         --set 2=0x80000000 "${opts[@]}" -- "$client" /dev/test_registers "${args[@]}" \
         >"$scratch/out" 2>"$scratch/err"
     status=$?
-    if [ "$status" = 124 ] || [ "$status" = 137 ]; then
+    if killed; then
         same "devclient $2 [$1]: no end within $limit s" killed ""
         return
     fi
