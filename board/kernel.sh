@@ -14,20 +14,30 @@ kernel_release() {
 }
 
 # fetch_kernel DIR ARCH RELEASE [PACKAGE...]: downloads into DIR the headers
-# of RELEASE for ARCH (with their common part and the host's kbuild tools of
-# the same version) and the other packages named, and unpacks the headers
-# into DIR/kernel, pointed at their own common part. Once per DIR.
+# of RELEASE for ARCH (with their common part and the host's kbuild tools, as
+# the headers' own Depends name them) and the other packages named, and
+# unpacks the headers into DIR/kernel, pointed at their own common part.
+# Once per DIR.
 fetch_kernel() {
     local dir=$1 arch=$2 release=$3; shift 3
     [ ! -f "$dir/fetched" ] || return 0
-    local version series sandbox=() deb
+    local version depends common kbuild sandbox=() deb
     version=$(apt-cache show "linux-headers-$release:$arch" | sed -n 's/^Version: //p' | head -1)
-    series=${release%%.0-*}
+    # The names of these parts change between Debian releases (6.1's
+    # linux-kbuild-6.1, 6.12's linux-kbuild-6.12.N+debM): the archive says.
+    depends=$(apt-cache show "linux-headers-$release:$arch=$version" | sed -n 's/^Depends: //p' | head -1 |
+              tr ',' '\n' | sed 's/^ *//; s/[ :].*//')
+    common=$(grep -m1 '^linux-headers-.*-common' <<<"$depends")
+    kbuild=$(grep -m1 '^linux-kbuild-' <<<"$depends")
+    if [ -z "$common" ] || [ -z "$kbuild" ]; then
+        say "the headers of Linux $release name no common part or kbuild tools: $depends"
+        return 1
+    fi
     ((EUID != 0)) || sandbox=(-o APT::Sandbox::User=root)
     rm -rf "$dir" && mkdir -p "$dir/debs"
     say "downloading Linux $release ($version) for $arch"
     if ! (cd "$dir/debs" && apt-get download "${sandbox[@]}" "linux-headers-$release:$arch=$version" \
-            "linux-headers-${release%-*}-common=$version" "linux-kbuild-$series=$version" "$@") \
+            "$common=$version" "$kbuild=$version" "$@") \
             >"$dir/download.log" 2>&1; then
         say "download failed: $(tail -1 "$dir/download.log")"
         return 1

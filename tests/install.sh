@@ -78,18 +78,20 @@ same "no maintainer: no package" "$(ls "$scratch/pkg"/*.deb 2>/dev/null)" ""
 same "no maintainer: the reason" "$(grep -o 'regrw: no maintainer: .*' "$scratch/cpack")" \
     'regrw: no maintainer: set -DREGRW_MAINTAINER="Name <address>"'
 
-# A Debian armhf root: Debian's own armhf C library and what it depends on,
-# unpacked, and recorded as installed with their real control fields. dpkg
-# must accept the package's Depends against them, and the binary must run
-# with that C library.
+# A Debian armhf root: Debian's own armhf C library and what it depends on
+# (as the archive's Depends say, so on every release), unpacked over the
+# merged /usr links every Debian root has, and recorded as installed with
+# their real control fields. dpkg must accept the package's Depends against
+# them, and the binary must run with that C library.
 if [ -n "${armhf_deb:-}" ]; then
     # Downloaded once into the build tree; a new build tree takes the
     # versions current then.
     cache=$build/debian-armhf
     if [ ! -f "$cache/done" ]; then
         mkdir -p "$cache"
-        if ! (cd "$cache" && apt-get download -o APT::Sandbox::User=root \
-                libc6:armhf libgcc-s1:armhf gcc-12-base:armhf) >"$scratch/download" 2>&1; then
+        mapfile -t libc < <(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts \
+            --no-breaks --no-replaces --no-enhances libc6:armhf | grep '^[a-z0-9]')
+        if ! (cd "$cache" && apt-get download -o APT::Sandbox::User=root "${libc[@]}") >"$scratch/download" 2>&1; then
             same "download of Debian's armhf C library" "$(tail -3 "$scratch/download")" ""
             finish
         fi
@@ -98,8 +100,13 @@ if [ -n "${armhf_deb:-}" ]; then
     root=$scratch/armhf-root
     mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
     : >"$root/var/lib/dpkg/status"
-    for deb in "$cache"/*_armhf.deb; do
-        dpkg-deb -x "$deb" "$root"
+    # As debootstrap makes them: a C library may ship its loader under /lib
+    # (Debian 12) or /usr/lib (Debian 13), and the program asks for /lib.
+    for link in bin sbin lib; do
+        mkdir -p "$root/usr/$link" && ln -s "usr/$link" "$root/$link"
+    done
+    for deb in "$cache"/*.deb; do
+        dpkg-deb --fsys-tarfile "$deb" | tar -x --keep-directory-symlink -C "$root"
         { dpkg-deb -f "$deb"; echo "Status: install ok installed"; echo; } >>"$root/var/lib/dpkg/status"
         dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\.||; s|/$||; /^$/d' \
             >"$root/var/lib/dpkg/info/$(dpkg-deb -f "$deb" Package):armhf.list"
