@@ -40,6 +40,12 @@ function(regrw_lean_binary target)
     target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed)
   endif()
   if(REGRW_STATIC)
-    target_link_options(${target} PRIVATE -static)
+    regrw_static_binary(${target})
   endif()
+endfunction()
+
+# A static file is made to be copied onto a board, so it is made stripped:
+# the file built is the file to copy.
+function(regrw_static_binary target)
+  target_link_options(${target} PRIVATE -static -s)
 endfunction()

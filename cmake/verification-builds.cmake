@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Builds of the same sources that exist to be tested, made beside the native
 # one so that every test run proves them too:
-#  - arm/: the file to copy onto any board (ARMv5TE, static), run under
-#    qemu-arm as ARMv5TE, ARMv6 and ARMv7 processors;
+#  - arm/: the file to copy onto any board (ARMv5TE, static, musl), run
+#    under qemu-arm as ARMv5TE, ARMv6 and ARMv7 processors;
 #  - armhf/: Debian armhf's build (dynamic), the one its package holds;
 #  - sanitize/: everything under AddressSanitizer and UndefinedBehaviorSanitizer,
 #    built with clang, plus the command-line fuzzer.
@@ -14,26 +14,27 @@ endif()
 
 include(ExternalProject)
 if(REGRW_ARM)
-  # arm/ used to hold an ARMv7 hard-float build; a tree configured so would
-  # keep its compiler, so such a tree is started afresh.
+  # arm/ used to hold other builds (ARMv7 hard-float, then the GNU C
+  # library's); a tree configured so would keep its compiler, so such a
+  # tree is started afresh.
   if(EXISTS ${PROJECT_BINARY_DIR}/arm/CMakeCache.txt)
-    file(STRINGS ${PROJECT_BINARY_DIR}/arm/CMakeCache.txt hard_float REGEX "^CMAKE_TOOLCHAIN_FILE:.*gnueabihf")
-    if(hard_float)
+    file(STRINGS ${PROJECT_BINARY_DIR}/arm/CMakeCache.txt musl REGEX "^CMAKE_TOOLCHAIN_FILE:.*musleabi")
+    if(NOT musl)
       file(REMOVE_RECURSE ${PROJECT_BINARY_DIR}/arm ${PROJECT_BINARY_DIR}/regrw-arm-prefix)
     endif()
   endif()
   ExternalProject_Add(regrw-arm
     SOURCE_DIR ${PROJECT_SOURCE_DIR}
     BINARY_DIR ${PROJECT_BINARY_DIR}/arm
-    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/arm-linux-gnueabi.cmake
-               -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DREGRW_DEVCLIENT=ON
+    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/arm-linux-musleabi.cmake
+               -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DREGRW_TEST_TOOLS=ON
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
   ExternalProject_Add(regrw-armhf
     SOURCE_DIR ${PROJECT_SOURCE_DIR}
     BINARY_DIR ${PROJECT_BINARY_DIR}/armhf
     CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/arm-linux-gnueabihf.cmake
-               -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DREGRW_STATIC=OFF
+               -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DREGRW_STATIC=OFF -DREGRW_TEST_TOOLS=ON
                -DREGRW_MAINTAINER=${REGRW_MAINTAINER}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // regrw: read or write one 32-bit register of the device behind
 // /dev/test_registers. One run is one command, one transfer, one status.
-#include <cstdint>
-#include <cstdio>
+#include <stdint.h>
+#include <stdio.h>
 
 #include "number.h"
 #include "reg_device.h"

@@ -2,7 +2,7 @@
 // The one conversion every number on the command line goes through.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 // Converts the whole of TEXT, or refuses it. Accepted: leading white space,
 // one optional sign, then decimal digits (leading zeros stay decimal) or

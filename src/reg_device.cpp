@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "reg_device.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <errno.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 namespace {

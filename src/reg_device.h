@@ -2,7 +2,7 @@
 // Access to the device's registers through its character device node.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 // One register access: what the command asks for and, after a read, the word
 // that came back.

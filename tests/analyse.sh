@@ -12,14 +12,16 @@ if ! printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 2 clang-tidy -p "$db" 
     grep -E 'warning:|error:' -A3 "$db/tidy.log"
     echo "FAIL clang-tidy"; failed=$((failed + 1))
 fi
-# The benchmark's C reference is outside the build; it gets the same checks.
-if ! clang-tidy --quiet bench/reference.c -- -std=c11 -O2 >>"$db/tidy.log" 2>/dev/null; then
+# The C files (the benchmark's reference, the tests' errno words) get the
+# same checks.
+c_files=(bench/reference.c tests/errwords.c)
+if ! clang-tidy --quiet "${c_files[@]}" -- -std=c11 -O2 >>"$db/tidy.log" 2>/dev/null; then
     grep -E 'warning:|error:' -A3 "$db/tidy.log"
-    echo "FAIL clang-tidy on the benchmark's reference"; failed=$((failed + 1))
+    echo "FAIL clang-tidy on the C files"; failed=$((failed + 1))
 fi
 if ! cppcheck --language=c --std=c11 --enable=warning,style,performance,portability \
-        --suppress=missingIncludeSystem --error-exitcode=1 --quiet bench/reference.c; then
-    echo "FAIL cppcheck on the benchmark's reference"; failed=$((failed + 1))
+        --suppress=missingIncludeSystem --error-exitcode=1 --quiet "${c_files[@]}"; then
+    echo "FAIL cppcheck on the C files"; failed=$((failed + 1))
 fi
 if ! cppcheck --std=c++20 --language=c++ -I src --library=googletest \
         --enable=warning,style,performance,portability --inline-suppr \

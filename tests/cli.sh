@@ -59,7 +59,7 @@ for name in /some/path/regrw ./r ''; do
 done
 
 # Without a node, every valid command ends at the open.
-E="open failed: No such file or directory"
+E="open failed: ${strerror[ENOENT]}"
 check  255  ""  "$E"  0 2
 check  255  ""  "$E"  1 2 7
 check  255  ""  "$E"  ' +1' 2 0xFFFFFFFF

@@ -18,18 +18,22 @@
 //   close -> ok | close -> STRERROR
 // Exits 0 once it has run its steps (whatever their results), 1 when the open
 // failed, 2 on a malformed command.
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+//
+// Plain C library calls only: it is also built against musl for the board,
+// with no C++ library there.
+#include <errno.h>
 #include <fcntl.h>
-#include <string>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 #include <unistd.h>
-#include <vector>
 
 #include "number.h"
 
 namespace {
+
+constexpr size_t max_bytes = 64;
 
 [[noreturn]] void usage()
 {
@@ -39,27 +43,27 @@ namespace {
     exit(2);
 }
 
-int open_flags(const std::string &mode)
+int open_flags(const char *mode)
 {
-    const size_t plus = mode.find('+');
-    const std::string access = mode.substr(0, plus);
-    const std::string extra = plus == std::string::npos ? "" : mode.substr(plus + 1);
+    const char *plus = strchr(mode, '+');
+    const size_t access_len = plus == nullptr ? strlen(mode) : static_cast<size_t>(plus - mode);
+    const char *extra = plus == nullptr ? "" : plus + 1;
     int flags = 0;
-    if (access == "r")
+    if (access_len == 1 && mode[0] == 'r')
         flags = O_RDONLY;
-    else if (access == "w")
+    else if (access_len == 1 && mode[0] == 'w')
         flags = O_WRONLY;
-    else if (access == "rw")
+    else if (access_len == 2 && strncmp(mode, "rw", 2) == 0)
         flags = O_RDWR;
     else
         usage();
-    if (extra == "sync")
+    if (strcmp(extra, "sync") == 0)
         flags |= O_SYNC;
-    else if (extra == "dsync")
+    else if (strcmp(extra, "dsync") == 0)
         flags |= O_DSYNC;
-    else if (extra == "nonblock")
+    else if (strcmp(extra, "nonblock") == 0)
         flags |= O_NONBLOCK;
-    else if (!extra.empty())
+    else if (*extra != '\0')
         usage();
     return flags;
 }
@@ -72,52 +76,53 @@ int64_t number(const char *text, int64_t min, int64_t max)
     return value;
 }
 
-std::vector<unsigned char> hex_bytes(const char *text)
+// The bytes HEX names, two digits each, into bytes; returns their count.
+size_t hex_bytes(const char *text, unsigned char *bytes)
 {
-    std::vector<unsigned char> bytes;
     const size_t len = strlen(text);
-    if (len % 2 != 0)
+    if (len % 2 != 0 || len / 2 > max_bytes)
         usage();
     for (size_t i = 0; i < len; i += 2) {
-        const std::string pair = std::string("0x") + text[i] + text[i + 1];
-        bytes.push_back(static_cast<unsigned char>(number(pair.c_str(), 0, 255)));
+        const char pair[] = {'0', 'x', text[i], text[i + 1], '\0'};
+        bytes[i / 2] = static_cast<unsigned char>(number(pair, 0, 255));
     }
-    return bytes;
+    return len / 2;
 }
 
-void seek(int fd, const std::string &step, const char *arg)
+void seek(int fd, const char *step, const char *arg)
 {
     const auto pos = static_cast<off_t>(number(arg, INT32_MIN, INT32_MAX));
-    const off_t got = lseek(fd, pos, step == "seek" ? SEEK_SET : SEEK_CUR);
+    const off_t got = lseek(fd, pos, strcmp(step, "seek") == 0 ? SEEK_SET : SEEK_CUR);
     if (got == -1)
-        printf("%s %s -> %s\n", step.c_str(), arg, strerror(errno));
+        printf("%s %s -> %s\n", step, arg, strerror(errno));
     else
-        printf("%s %s -> %lld\n", step.c_str(), arg, static_cast<long long>(got));
+        printf("%s %s -> %lld\n", step, arg, static_cast<long long>(got));
 }
 
 void read_bytes(int fd, const char *arg)
 {
-    const auto size = static_cast<size_t>(number(arg, 0, 64));
-    std::vector<unsigned char> buf(size + 1);
-    const ssize_t got = read(fd, buf.data(), size);
+    const auto size = static_cast<size_t>(number(arg, 0, max_bytes));
+    unsigned char buf[max_bytes];
+    const ssize_t got = read(fd, buf, size);
     if (got == -1) {
         printf("read %zu -> %s\n", size, strerror(errno));
         return;
     }
     printf("read %zu -> %zd", size, got);
     for (ssize_t b = 0; b < got; ++b)
-        printf(" %02x", buf[static_cast<size_t>(b)]);
+        printf(" %02x", buf[b]);
     printf("\n");
 }
 
 void write_bytes(int fd, const char *arg)
 {
-    const std::vector<unsigned char> bytes = hex_bytes(arg);
-    const ssize_t got = write(fd, bytes.data(), bytes.size());
+    unsigned char bytes[max_bytes];
+    const size_t size = hex_bytes(arg, bytes);
+    const ssize_t got = write(fd, bytes, size);
     if (got == -1)
-        printf("write %zu -> %s\n", bytes.size(), strerror(errno));
+        printf("write %zu -> %s\n", size, strerror(errno));
     else
-        printf("write %zu -> %zd\n", bytes.size(), got);
+        printf("write %zu -> %zd\n", size, got);
 }
 
 }  // namespace
@@ -135,12 +140,12 @@ int main(int argc, char *argv[])
     printf("open -> ok\n");
 
     for (int i = 3; i < argc; i += 2) {
-        const std::string step = argv[i];
-        if (step == "seek" || step == "seekcur")
+        const char *step = argv[i];
+        if (strcmp(step, "seek") == 0 || strcmp(step, "seekcur") == 0)
             seek(fd, step, argv[i + 1]);
-        else if (step == "read")
+        else if (strcmp(step, "read") == 0)
             read_bytes(fd, argv[i + 1]);
-        else if (step == "write")
+        else if (strcmp(step, "write") == 0)
             write_bytes(fd, argv[i + 1]);
         else
             usage();

@@ -23,7 +23,7 @@
 # and stdout_to / stderr_to (see lib.sh) for the runs that follow.
 
 U=$USAGE O="open O_RDWR|O_SYNC" C=close
-L="lseek failed: Invalid argument"
+L="lseek failed: ${strerror[EINVAL]}"
 
 device --set 0=0x01020304 --set 1=0xdeadbeef --set 2=0x80000000
 #       status stdout               stderr                            device log                                   arguments
@@ -38,17 +38,17 @@ dcheck  0      ""                   ""                                "$O;seek 2
 dcheck  0      ""                   ""                                "$O;seek 1;write 1 4 0a 00 00 00;$C"         1 1 010     # leading zeros stay decimal
 dcheck  0      ""                   ""                                "$O;seek 0;write 0 4 00 00 00 80;$C"         1 0 -2147483648
 dcheck  0      ""                   ""                                "$O;seek 0;write 0 4 04 03 02 01;$C"         1 0 0x01020304  # host byte order
-dcheck  255    ""                   "read failed: Invalid argument"   "$O;seek 5;read 5 4;$C"                      0 5     # passed on unchecked
+dcheck  255    ""                   "read failed: ${strerror[EINVAL]}"   "$O;seek 5;read 5 4;$C"                      0 5     # passed on unchecked
 strict  255    ""                   "$L"                              "$O;seek 5;$C"
-dcheck  255    ""                   "write failed: Invalid argument"  "$O;seek 5;write 5 4 01 00 00 00;$C"         1 5 1
+dcheck  255    ""                   "write failed: ${strerror[EINVAL]}"  "$O;seek 5;write 5 4 01 00 00 00;$C"         1 5 1
 strict  255    ""                   "$L"                              "$O;seek 5;$C"
-dcheck  255    ""                   "read failed: Invalid argument"   "$O;seek 3;read 3 4;$C"                      0 3     # one past the last register
+dcheck  255    ""                   "read failed: ${strerror[EINVAL]}"   "$O;seek 3;read 3 4;$C"                      0 3     # one past the last register
 strict  255    ""                   "$L"                              "$O;seek 3;$C"
 dcheck  255    ""                   "$L"                              "$O;seek -1;$C"                              0 -1    # a negative position reaches the seek
 dcheck  255    ""                   "$L"                              "$O;seek -2147483648;$C"                     1 -2147483648 1
-dcheck  255    ""                   "read failed: Invalid argument"   "$O;seek 2147483647;read 2147483647 4;$C"    0 2147483647  # the largest REG_NUM reaches the device
+dcheck  255    ""                   "read failed: ${strerror[EINVAL]}"   "$O;seek 2147483647;read 2147483647 4;$C"    0 2147483647  # the largest REG_NUM reaches the device
 strict  255    ""                   "$L"                              "$O;seek 2147483647;$C"
-dcheck  255    ""                   "write failed: Invalid argument"  "$O;seek 2147483647;write 2147483647 4 01 00 00 00;$C" 1 0x7fffffff 1
+dcheck  255    ""                   "write failed: ${strerror[EINVAL]}"  "$O;seek 2147483647;write 2147483647 4 01 00 00 00;$C" 1 0x7fffffff 1
 strict  255    ""                   "$L"                              "$O;seek 2147483647;$C"
 dcheck  255    "$U"                 ""                                ""                                           1 2     # usage errors never open the device
 dcheck  255    "$U"                 ""                                ""                                           0 2 5
@@ -56,9 +56,9 @@ dcheck  255    "$U"                 ""                                ""        
 dcheck  255    "$U"                 "invalid DATA: 12abc"             ""                                           1 0 12abc
 dcheck  255    "$U"                 "invalid REG_NUM: 1x"             ""                                           0 1x
 stdout_to=full
-dcheck  255    ""                   "output failed: No space left on device" "$O;seek 2;read 2 4;$C"               0 2
+dcheck  255    ""                   "output failed: ${strerror[ENOSPC]}" "$O;seek 2;read 2 4;$C"               0 2
 stdout_to=closed
-dcheck  255    ""                   "output failed: Bad file descriptor"     "$O;seek 2;read 2 4;$C"               0 2
+dcheck  255    ""                   "output failed: ${strerror[EBADF]}"     "$O;seek 2;read 2 4;$C"               0 2
 stdout_to=file
 # With standard error closed the node takes descriptor 2 (binary.sh shows
 # it does): a report of a failure must not be written into the register.
@@ -74,20 +74,20 @@ stderr_to=file
 # on standard output.
 W="$O;seek 2;write 2 4 07 00 00 00;$C" R="$O;seek 2;read 2 4;$C"
 #                           status stdout stderr                                      device log  arguments
-device --fail-open EACCES;  dcheck 255    ""     "open failed: Permission denied"            "$O"        0 2
-device --fail-open ENODEV;  dcheck 255    ""     "open failed: No such device"               "$O"        1 2 7
-device --fail-read EIO;     dcheck 255    ""     "read failed: Input/output error"           "$R"        0 2
+device --fail-open EACCES;  dcheck 255    ""     "open failed: ${strerror[EACCES]}"            "$O"        0 2
+device --fail-open ENODEV;  dcheck 255    ""     "open failed: ${strerror[ENODEV]}"               "$O"        1 2 7
+device --fail-read EIO;     dcheck 255    ""     "read failed: ${strerror[EIO]}"           "$R"        0 2
 device --short-read 3;      dcheck 255    ""     "read failed: 3 of 4 bytes transferred"     "$R"        0 2
 device --short-read 0;      dcheck 255    ""     "read failed: 0 of 4 bytes transferred"     "$R"        0 2
-device --fail-write EIO;    dcheck 255    ""     "write failed: Input/output error"          "$W"        1 2 7
+device --fail-write EIO;    dcheck 255    ""     "write failed: ${strerror[EIO]}"          "$W"        1 2 7
 device --short-write 1;     dcheck 255    ""     "write failed: 1 of 4 bytes transferred"    "$W"        1 2 7
-device --fail-close EIO;    dcheck 255    ""     "close failed: Input/output error"          "$R"        0 2
-                            dcheck 255    ""     "close failed: Input/output error"          "$W"        1 2 7
+device --fail-close EIO;    dcheck 255    ""     "close failed: ${strerror[EIO]}"          "$R"        0 2
+                            dcheck 255    ""     "close failed: ${strerror[EIO]}"          "$W"        1 2 7
 # Two faults in one run: the first is the one reported, with its own errno.
 device --fail-read EIO --fail-close EACCES
-                            dcheck 255    ""     "read failed: Input/output error"           "$R"        0 2
+                            dcheck 255    ""     "read failed: ${strerror[EIO]}"           "$R"        0 2
 device --fail-write ENOSPC --fail-close EIO
-                            dcheck 255    ""     "write failed: No space left on device"     "$W"        1 2 7
+                            dcheck 255    ""     "write failed: ${strerror[ENOSPC]}"     "$W"        1 2 7
 device --short-read 2 --fail-close EIO
                             dcheck 255    ""     "read failed: 2 of 4 bytes transferred"     "$R"        0 2
 device --short-write 3 --fail-close EIO

@@ -39,17 +39,17 @@ log_count() { same "$1" "$(count_lines "$scratch/log" "${@:3}")" "$2"; }
 
 # Other things at the node, each ending with status 255, one line on
 # standard error and nothing on standard output.
-E1="No such file or directory"
+E1="${strerror[ENOENT]}"
 for kind in none dir fifo null full regsim-ro; do
     ns=("$devns" "$kind" --)
     [[ $kind != regsim* ]] || ns=("$devns" "$kind" -l "$scratch/log" --)
     case $kind in
         none)      r="open failed: $E1"                          w=$r ;;
-        dir)       r="open failed: Is a directory"               w=$r ;;
-        fifo)      r="lseek failed: Illegal seek"                w=$r ;;
+        dir)       r="open failed: ${strerror[EISDIR]}"               w=$r ;;
+        fifo)      r="lseek failed: ${strerror[ESPIPE]}"                w=$r ;;
         null)      r="read failed: 0 of 4 bytes transferred"     w= ;;   # end of file
-        full)      r=                                            w="write failed: No space left on device" ;;
-        regsim-ro) r="open failed: Read-only file system"        w=$r ;; # a read needs write access too
+        full)      r=                                            w="write failed: ${strerror[ENOSPC]}" ;;
+        regsim-ro) r="open failed: ${strerror[EROFS]}"        w=$r ;; # a read needs write access too
     esac
     [ -z "$r" ] || dcheck 255 "" "$r" "" 0 2
     [ -z "$w" ] || dcheck 255 "" "$w" "" 1 2 7

@@ -13,6 +13,24 @@ trap 'rm -rf "$scratch"' EXIT
 : "${RUNNER:=}"
 read -r -a runner <<<"$RUNNER"
 
+# strerror[NAME] and errno[NAME]: the words and the number of each errno the
+# tests name, as the C library of the binary under test has them (a static
+# file carries its own): from errwords built with the same toolchain
+# ($ERRWORDS), run the same way ($ERRWORDS_RUNNER, or the binary's runner).
+declare -A strerror=() errno=()
+if [ -n "${ERRWORDS:-}" ]; then
+    read -r -a words_runner <<<"${ERRWORDS_RUNNER-$RUNNER}"
+    while read -r name number text; do
+        errno[$name]=$number strerror[$name]=$text
+    done < <("${words_runner[@]}" "$ERRWORDS" EPERM ENOENT EIO ENXIO EBADF EAGAIN EACCES EBUSY \
+                 ENODEV EISDIR EINVAL ENOSPC ESPIPE EROFS ETIMEDOUT)
+    if ((${#strerror[@]} != 15)); then
+        echo "FAIL the C library's words for errno: none from $ERRWORDS"
+        echo "0 passed, 1 failed"
+        exit 1
+    fi
+fi
+
 # The usage text as the tool prints it for program name $1.
 usage_text() {
     printf 'Proper usage: %s <R/W> <REG_NUM> [DATA]\n\tR/W - Read = 0 Write = 1\n\tREG_NUM - [0:2]\n\tDATA - data to be written to reg' "$1"

@@ -41,35 +41,35 @@ probe  ""                  "rw seek 0 read 4"              "$ok;seek 0 -> 0;read
 probe  ""                  "rw+sync seek 2 read 4"         "$ok;seek 2 -> 2;read 4 -> 4 00 00 00 80;$closed"            "open O_RDWR|O_SYNC;read 2 4;$C"
 probe  ""                  "rw+dsync seek 2 read 4"        "$ok;seek 2 -> 2;read 4 -> 4 00 00 00 80;$closed"            "open O_RDWR|O_DSYNC;read 2 4;$C"
 # A transfer the access mode forbids never reaches the device.
-probe  ""                  "r seek 1 write 00000000"       "$ok;seek 1 -> 1;write 4 -> Bad file descriptor;$closed"     "open O_RDONLY;$C"
-probe  ""                  "w seek 1 read 4"               "$ok;seek 1 -> 1;read 4 -> Bad file descriptor;$closed"      "open O_WRONLY;$C"
+probe  ""                  "r seek 1 write 00000000"       "$ok;seek 1 -> 1;write 4 -> ${strerror[EBADF]};$closed"     "open O_RDONLY;$C"
+probe  ""                  "w seek 1 read 4"               "$ok;seek 1 -> 1;read 4 -> ${strerror[EBADF]};$closed"      "open O_WRONLY;$C"
 # A written word is stored whole, in host byte order, and read back.
 probe  ""                  "rw seek 1 write a1b2c3d4 seek 1 read 4" \
                            "$ok;seek 1 -> 1;write 4 -> 4;seek 1 -> 1;read 4 -> 4 a1 b2 c3 d4;$closed"                   "open O_RDWR;write 1 4 a1 b2 c3 d4;read 1 4;$C"
 # Positions: the last register, then none.
-probe  ""                  "rw seek 3 read 4"              "$ok;seek 3 -> 3;read 4 -> Invalid argument;$closed"         "open O_RDWR;read 3 4;$C"
-probe  ""                  "rw seek 8 write 01000000"      "$ok;seek 8 -> 8;write 4 -> Invalid argument;$closed"        "open O_RDWR;write 8 4 01 00 00 00;$C"
+probe  ""                  "rw seek 3 read 4"              "$ok;seek 3 -> 3;read 4 -> ${strerror[EINVAL]};$closed"         "open O_RDWR;read 3 4;$C"
+probe  ""                  "rw seek 8 write 01000000"      "$ok;seek 8 -> 8;write 4 -> ${strerror[EINVAL]};$closed"        "open O_RDWR;write 8 4 01 00 00 00;$C"
 probe  "-n 64"             "rw seek 63 read 4"             "$ok;seek 63 -> 63;read 4 -> 4 00 00 00 00;$closed"          "open O_RDWR;read 63 4;$C"
-probe  "-n 64"             "rw seek 64 read 4"             "$ok;seek 64 -> 64;read 4 -> Invalid argument;$closed"       "open O_RDWR;read 64 4;$C"
+probe  "-n 64"             "rw seek 64 read 4"             "$ok;seek 64 -> 64;read 4 -> ${strerror[EINVAL]};$closed"       "open O_RDWR;read 64 4;$C"
 # The kernel refuses a negative position; the stand-in never sees it.
-probe  ""                  "rw seek -1 read 4"             "$ok;seek -1 -> Invalid argument;read 4 -> 4 04 03 02 01;$closed" "open O_RDWR;read 0 4;$C"
+probe  ""                  "rw seek -1 read 4"             "$ok;seek -1 -> ${strerror[EINVAL]};read 4 -> 4 04 03 02 01;$closed" "open O_RDWR;read 0 4;$C"
 # Faults: each as injected, and logged as it reached the device.
-probe  "--fail-open EACCES" "rw+sync seek 0 read 4"        "open -> Permission denied"                                  "open O_RDWR|O_SYNC"
-probe  "--fail-read EIO"   "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> Input/output error;$closed"       "open O_RDWR;read 1 4;$C"
+probe  "--fail-open EACCES" "rw+sync seek 0 read 4"        "open -> ${strerror[EACCES]}"                                  "open O_RDWR|O_SYNC"
+probe  "--fail-read EIO"   "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> ${strerror[EIO]};$closed"       "open O_RDWR;read 1 4;$C"
 probe  "--fail-write ENOSPC" "rw seek 1 write 01020304 seek 1 read 4" \
-                           "$ok;seek 1 -> 1;write 4 -> No space left on device;seek 1 -> 1;read 4 -> 4 ef be ad de;$closed" "open O_RDWR;write 1 4 01 02 03 04;read 1 4;$C"
+                           "$ok;seek 1 -> 1;write 4 -> ${strerror[ENOSPC]};seek 1 -> 1;read 4 -> 4 ef be ad de;$closed" "open O_RDWR;write 1 4 01 02 03 04;read 1 4;$C"
 probe  "--short-read 2"    "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> 2 ef be;$closed"                  "open O_RDWR;read 1 4;$C"
 probe  "--short-read 0"    "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> 0;$closed"                        "open O_RDWR;read 1 4;$C"
 probe  "--short-write 3"   "rw seek 1 write 01020304 seek 1 read 4" \
                            "$ok;seek 1 -> 1;write 4 -> 3;seek 1 -> 1;read 4 -> 4 ef be ad de;$closed"                   "open O_RDWR;write 1 4 01 02 03 04;read 1 4;$C"
-probe  "--fail-close EIO"  "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;close -> Input/output error" "open O_RDWR;read 1 4;$C"
+probe  "--fail-close EIO"  "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;close -> ${strerror[EIO]}" "open O_RDWR;read 1 4;$C"
 # A fault never hides a refusal: there is no register at position 3.
-probe  "--short-read 2"    "rw seek 3 read 4"              "$ok;seek 3 -> 3;read 4 -> Invalid argument;$closed"         "open O_RDWR;read 3 4;$C"
+probe  "--short-read 2"    "rw seek 3 read 4"              "$ok;seek 3 -> 3;read 4 -> ${strerror[EINVAL]};$closed"         "open O_RDWR;read 3 4;$C"
 
 # Sizes: only 4 bytes move a word; every size reaches the log as sent.
 for size in 1 2 3 5 6 7 8; do
     bytes=$(printf '%02x' $(seq "$size"))
-    probe "" "rw seek 0 read $size"      "$ok;seek 0 -> 0;read $size -> Invalid argument;$closed"  "open O_RDWR;read 0 $size;$C"
-    probe "" "rw seek 0 write $bytes"    "$ok;seek 0 -> 0;write $size -> Invalid argument;$closed" "open O_RDWR;write 0 $size$(printf ' %02x' $(seq "$size"));$C"
+    probe "" "rw seek 0 read $size"      "$ok;seek 0 -> 0;read $size -> ${strerror[EINVAL]};$closed"  "open O_RDWR;read 0 $size;$C"
+    probe "" "rw seek 0 write $bytes"    "$ok;seek 0 -> 0;write $size -> ${strerror[EINVAL]};$closed" "open O_RDWR;write 0 $size$(printf ' %02x' $(seq "$size"));$C"
 done
 finish
