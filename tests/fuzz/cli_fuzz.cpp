@@ -101,7 +101,9 @@ Outcome predict(const std::vector<std::string> &args)
         o.err = "invalid REG_NUM: " + args[2] + "\n";
         return o;
     }
-    if (!((argc == 3 && rw == 0) || (argc == 4 && rw == 1)))
+    const bool read_form = argc == 3 && rw == 0;
+    const bool write_form = argc == 4 && rw == 1;
+    if (!read_form && !write_form)
         return o;
     if (argc == 4 && !oracle_number(args[3], i32_min, u32_max, &data)) {
         o.err = "invalid DATA: " + args[3] + "\n";
