@@ -10,8 +10,12 @@
 #    at most 1.05 times the reference, dynamic builds; the static builds,
 #    which the board runs, reported beside them;
 #  - system calls per run (strace -c -f): fewer than the pipeline's.
+#  - size (measure.sh size, anywhere): the standalone ARM file, stripped,
+#    at most 32 KiB and at most 1.25 times the floor, the reference built
+#    with the same toolchain and C library.
 # Usage: measure.sh all REGRW REFERENCE REGRW-STATIC REFERENCE-STATIC
 #        measure.sh instructions REGRW REFERENCE   (the aim on instructions only)
+#        measure.sh size ARM-REGRW ARM-REFERENCE   (the aims on size only)
 set -euo pipefail
 mode=$1 regrw=$2 reference=$3 regrw_static=${4:-} reference_static=${5:-}
 pipeline='dd if=/dev/test_registers bs=4 count=1 skip=2 iflag=skip_bytes status=none | od -An -tx4'
@@ -26,6 +30,24 @@ verdict() {
     else echo "  aim ($1 $3 $4): MISSED"; missed=1; fi
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+# closing: the suite's closing line, and its status.
+closing() {
+    if ((missed == 0)); then echo "1 passed, 0 failed"; else echo "0 passed, 1 failed"; exit 1; fi
+    exit 0
+}
+
+if [ "$mode" = size ]; then
+    echo "== the standalone ARM file's size, stripped"
+    stripped() { arm-linux-gnueabi-strip -o "$work/stripped" "$1" && stat -c %s "$work/stripped"; }
+    s_regrw=$(stripped "$regrw")
+    s_ref=$(stripped "$reference")
+    printf '  regrw:      %6d bytes (%d as built)\n  reference:  %6d bytes\n  regrw / reference: %s\n' \
+        "$s_regrw" "$(stat -c %s "$regrw")" "$s_ref" "$(ratio "$s_regrw" "$s_ref")"
+    verdict "regrw" "$s_regrw" "<=" 32768
+    verdict "regrw / reference" "$(ratio "$s_regrw" "$s_ref")" "<=" 1.25
+    closing
+fi
 
 for program in "$reference" ${regrw_static:+"$regrw_static" "$reference_static"}; do
     [ "$("$regrw" 0 2)" = "$("$program" 0 2)" ] || { echo "regrw and $program disagree" >&2; exit 1; }
@@ -52,8 +74,7 @@ measure_instructions() {
 
 if [ "$mode" = instructions ]; then
     measure_instructions
-    if ((missed == 0)); then echo "1 passed, 0 failed"; else echo "0 passed, 1 failed"; exit 1; fi
-    exit 0
+    closing
 fi
 
 echo "== wall time, hyperfine"

@@ -1,9 +1,9 @@
 # SPDX-License-Identifier: MIT
-# Any 32-bit little-endian ARM board, from ARMv5TE processors up: Debian's
-# armel (ARMv5TE, soft-float EABI). Cross compiler: g++-arm-linux-gnueabi.
-# ARMv5TE code runs on every later 32-bit ARM processor, and a static binary
-# does not care which float ABI the board's own libraries use, so this is the
-# build of the one file to copy onto a board.
+# Debian's armel compiler (ARMv5TE, soft-float EABI; g++-arm-linux-gnueabi)
+# with the GNU C library, linked statically. Kept to compare against: the
+# file to copy onto a board is the musl build (arm-linux-musleabi.cmake),
+# which does the same in a twentieth of the size, since the GNU C library is
+# not made for static linking.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 set(CMAKE_C_COMPILER arm-linux-gnueabi-gcc)
