@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: MIT
+// SPDX-License-Identifier: GPL-2.0 OR MIT
 /*
  * test_registers: a register device for trying regrw on a real kernel.
  *
@@ -8,13 +8,14 @@
  * order, leaving the position where it is. Faults are module parameters,
  * writable at any moment under /sys/module/test_registers/parameters, so a
  * test can arm and disarm them without reloading; writing values sets the
- * registers afresh. Everything that reaches
- * the driver is logged at info level, one line an event, in the words the
- * user-space stand-in (regsim) uses, so one test helper reads both.
+ * registers afresh. Everything that reaches the driver is logged at info
+ * level, one line an event. The parameters and the log are the contract it
+ * shares with the user-space stand-in, regsim (test_registers.h).
  */
 #define pr_fmt(fmt) KBUILD_MODNAME ": " fmt
 
 #include <linux/errno.h>
+#include <linux/fcntl.h>
 #include <linux/fs.h>
 #include <linux/miscdevice.h>
 #include <linux/module.h>
@@ -22,63 +23,72 @@
 #include <linux/slab.h>
 #include <linux/uaccess.h>
 
-#define MAX_REGS 1024
+#include "test_registers.h"
+
 /* Bytes of a refused write that still make it into the log. */
 #define MAX_LOGGED 16
 
+/*
+ * The registers live as long as the module: nothing that a parameter file
+ * can reach is ever freed, and nothing waits for an allocation.
+ */
+static u32 regs[TR_MAX_REGS];
 static unsigned int nregs = 3;
-static u32 values[MAX_REGS];
+/* How many words values gave at load, and whether init is past. */
 static unsigned int nvalues;
+static bool live;
 static bool lax_seek;
 static int fail_open, fail_read, fail_write, fail_close;
 static int short_read = -1, short_write = -1;
 
-/* Allocated once nregs is known, at init: until then values only records. */
-static u32 *regs;
+/* Numbers as regsim reads them: decimal, or hexadecimal after 0x. */
+static unsigned int number_base(const char *val)
+{
+	return val[0] == '0' && (val[1] == 'x' || val[1] == 'X') ? 16 : 10;
+}
 
-
-/* An errno number to fail with: 0 (no fault) up to the largest errno. */
-static int set_errno(const char *val, const struct kernel_param *kp)
+static int set_bounded(const char *val, const struct kernel_param *kp, int min, int max)
 {
 	int n, ret;
 
-	ret = kstrtoint(val, 0, &n);
+	ret = kstrtoint(val, number_base(val), &n);
 	if (ret)
 		return ret;
-	if (n < 0 || n > MAX_ERRNO)
+	if (n < min || n > max)
 		return -EINVAL;
 	WRITE_ONCE(*(int *)kp->arg, n);
 	return 0;
 }
 
-/* A short transfer's byte count, 0 to 3, or -1 for none. */
+/* An errno to fail with, or 0 for none. */
+static int set_errno(const char *val, const struct kernel_param *kp)
+{
+	return set_bounded(val, kp, 0, TR_MAX_ERRNO);
+}
+
+/* A short transfer's byte count, or -1 for none. */
 static int set_short(const char *val, const struct kernel_param *kp)
 {
-	int n, ret;
-
-	ret = kstrtoint(val, 0, &n);
-	if (ret)
-		return ret;
-	if (n < -1 || n > 3)
-		return -EINVAL;
-	WRITE_ONCE(*(int *)kp->arg, n);
-	return 0;
+	return set_bounded(val, kp, -1, TR_MAX_SHORT);
 }
 
 /*
- * The initial words, register 0 first, separated by commas. Written while
- * the driver runs, it also sets every register: the words given, then 0.
- * Parameter writes are serialised by the kernel, so values needs no lock.
+ * The registers' words, register 0 first, separated by commas; the
+ * registers after the last word given are 0. Given at load they are the
+ * first words; written later they set every register at once. A list that
+ * does not parse changes nothing. Parameter writes are serialised by the
+ * kernel; nregs is checked against the list at init, once it is known.
  */
 static int set_values(const char *val, const struct kernel_param *kp)
 {
-	char *copy, *cursor, *word;
+	unsigned int limit = READ_ONCE(live) ? nregs : TR_MAX_REGS;
 	unsigned int count = 0, i;
+	char *copy, *cursor, *word;
 	u32 *parsed;
 	int ret = 0;
 
 	copy = kstrdup(val, GFP_KERNEL);
-	parsed = kcalloc(MAX_REGS, sizeof(*parsed), GFP_KERNEL);
+	parsed = kcalloc(TR_MAX_REGS, sizeof(*parsed), GFP_KERNEL);
 	if (!copy || !parsed) {
 		ret = -ENOMEM;
 		goto out;
@@ -88,33 +98,45 @@ static int set_values(const char *val, const struct kernel_param *kp)
 		cursor = NULL;
 	while (cursor) {
 		word = strsep(&cursor, ",");
-		if (count == MAX_REGS || (regs && count == nregs)) {
+		if (count == limit) {
 			ret = -EINVAL;
 			goto out;
 		}
-		ret = kstrtou32(word, 0, &parsed[count++]);
+		ret = kstrtou32(word, number_base(word), &parsed[count++]);
 		if (ret)
 			goto out;
 	}
-	memcpy(values, parsed, sizeof(values));
+	for (i = 0; i < TR_MAX_REGS; i++)
+		WRITE_ONCE(regs[i], parsed[i]);
 	nvalues = count;
-	if (regs)
-		for (i = 0; i < nregs; i++)
-			WRITE_ONCE(regs[i], values[i]);
 out:
 	kfree(parsed);
 	kfree(copy);
 	return ret;
 }
 
+/*
+ * The registers' words now, up to the last that is not 0; a read fails
+ * rather than cut the list where it does not fit the page sysfs gives.
+ */
 static int get_values(char *buf, const struct kernel_param *kp)
 {
-	unsigned int i;
+	unsigned int n = min_t(unsigned int, nregs, TR_MAX_REGS);
+	unsigned int i, last = 0;
 	int len = 0;
 
-	for (i = 0; i < nvalues; i++)
-		len += scnprintf(buf + len, PAGE_SIZE - len, "%s0x%08x", i ? "," : "", values[i]);
-	return len + scnprintf(buf + len, PAGE_SIZE - len, "\n");
+	for (i = 0; i < n; i++) {
+		if (READ_ONCE(regs[i]))
+			last = i + 1;
+	}
+	for (i = 0; i < last; i++) {
+		len += snprintf(buf + len, PAGE_SIZE - len, "%s%#x", i ? "," : "",
+				READ_ONCE(regs[i]));
+		if (len >= PAGE_SIZE - 1)
+			return -EOVERFLOW;
+	}
+	buf[len++] = '\n';
+	return len;
 }
 
 static const struct kernel_param_ops values_ops = {
@@ -135,40 +157,31 @@ static const struct kernel_param_ops short_ops = {
 module_param(nregs, uint, 0444);
 MODULE_PARM_DESC(nregs, "number of registers, 1 to 1024 (default 3)");
 module_param_cb(values, &values_ops, NULL, 0644);
-MODULE_PARM_DESC(values, "register values, from register 0, comma-separated (default all 0); writing sets the registers");
+MODULE_PARM_DESC(values, "the registers' words from register 0, comma-separated, the rest 0 "
+		 "(default all 0); writing sets them");
 module_param(lax_seek, bool, 0644);
-MODULE_PARM_DESC(lax_seek, "accept any non-negative position and refuse the transfer instead (default 0)");
+MODULE_PARM_DESC(lax_seek,
+		 "accept any non-negative position and refuse the transfer instead (default 0)");
 module_param_cb(fail_open, &errno_ops, &fail_open, 0644);
-MODULE_PARM_DESC(fail_open, "refuse every open with this errno (0: no fault)");
+MODULE_PARM_DESC(fail_open, "refuse every open with this errno, 1 to 133 (0: no fault)");
 module_param_cb(fail_read, &errno_ops, &fail_read, 0644);
-MODULE_PARM_DESC(fail_read, "fail every read with this errno (0: no fault)");
+MODULE_PARM_DESC(fail_read, "fail every read with this errno, 1 to 133 (0: no fault)");
 module_param_cb(fail_write, &errno_ops, &fail_write, 0644);
-MODULE_PARM_DESC(fail_write, "fail every write with this errno (0: no fault)");
+MODULE_PARM_DESC(fail_write, "fail every write with this errno, 1 to 133 (0: no fault)");
 module_param_cb(fail_close, &errno_ops, &fail_close, 0644);
-MODULE_PARM_DESC(fail_close, "fail every close (the flush) with this errno (0: no fault)");
+MODULE_PARM_DESC(fail_close,
+		 "fail every close (the flush) with this errno, 1 to 133 (0: no fault)");
 module_param_cb(short_read, &short_ops, &short_read, 0644);
 MODULE_PARM_DESC(short_read, "move only this many bytes, 0 to 3, on a read (-1: no fault)");
 module_param_cb(short_write, &short_ops, &short_write, 0644);
-MODULE_PARM_DESC(short_write, "take only this many bytes, 0 to 3, on a write, storing none (-1: no fault)");
-
-static const char *open_mode(unsigned int flags)
-{
-	static const char *const modes[][3] = {
-		{ "O_RDONLY", "O_RDONLY|O_DSYNC", "O_RDONLY|O_SYNC" },
-		{ "O_WRONLY", "O_WRONLY|O_DSYNC", "O_WRONLY|O_SYNC" },
-		{ "O_RDWR", "O_RDWR|O_DSYNC", "O_RDWR|O_SYNC" },
-	};
-	unsigned int access = flags & O_ACCMODE;
-	unsigned int sync = (flags & O_SYNC) == O_SYNC ? 2 : (flags & O_DSYNC) ? 1 : 0;
-
-	return modes[access > 2 ? 2 : access][sync];
-}
+MODULE_PARM_DESC(short_write,
+		 "take only this many bytes, 0 to 3, on a write, storing none (-1: no fault)");
 
 static int tr_open(struct inode *inode, struct file *file)
 {
 	int err = READ_ONCE(fail_open);
 
-	pr_info("open %s\n", open_mode(file->f_flags));
+	pr_info("open %s\n", tr_open_mode(file->f_flags));
 	return err ? -err : 0;
 }
 
@@ -264,27 +277,20 @@ static struct miscdevice tr_device = {
 
 static int __init tr_init(void)
 {
-	unsigned int i;
 	int ret;
 
-	if (nregs < 1 || nregs > MAX_REGS) {
-		pr_err("nregs must be 1 to %d\n", MAX_REGS);
+	if (nregs < 1 || nregs > TR_MAX_REGS) {
+		pr_err("nregs must be 1 to %d\n", TR_MAX_REGS);
 		return -EINVAL;
 	}
 	if (nvalues > nregs) {
 		pr_err("%u values for %u registers\n", nvalues, nregs);
 		return -EINVAL;
 	}
-	regs = kcalloc(nregs, sizeof(*regs), GFP_KERNEL);
-	if (!regs)
-		return -ENOMEM;
-	for (i = 0; i < nvalues; i++)
-		regs[i] = values[i];
 	ret = misc_register(&tr_device);
-	if (ret) {
-		kfree(regs);
+	if (ret)
 		return ret;
-	}
+	WRITE_ONCE(live, true);
 	pr_info("%u registers%s\n", nregs, lax_seek ? ", lax seek" : "");
 	return 0;
 }
@@ -292,12 +298,11 @@ static int __init tr_init(void)
 static void __exit tr_exit(void)
 {
 	misc_deregister(&tr_device);
-	kfree(regs);
 }
 
 module_init(tr_init);
 module_exit(tr_exit);
 
-MODULE_DESCRIPTION("A register device for testing regrw: nregs 32-bit registers at /dev/test_registers");
+MODULE_DESCRIPTION("A register device for testing regrw: 32-bit registers at /dev/test_registers");
 MODULE_AUTHOR("the regrw developers");
 MODULE_LICENSE("Dual MIT/GPL");
