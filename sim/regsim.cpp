@@ -3,8 +3,10 @@
 // every open, seek, read, write and close of the tool goes through the real
 // kernel file interface. It serves one file, mounted on a regular file:
 // position n is register n, and a 4-byte transfer at n moves register n's
-// word in host byte order. It logs what it receives, and can be told to
-// misbehave in the ways a real driver might.
+// word in host byte order. It is configured with the test_registers
+// driver's own parameter words and logs in the driver's lines (the contract
+// in driver/test_registers.h), so one table of cases holds both to it. The
+// one difference: a file cannot refuse a seek, so it is always lax_seek=1.
 #define FUSE_USE_VERSION 31
 
 #include <fuse3/fuse.h>
@@ -22,6 +24,7 @@
 #include <vector>
 
 #include "number.h"
+#include "test_registers.h"
 
 namespace {
 
@@ -50,21 +53,6 @@ void log_line(const std::string &line)
     // One write per line on an O_APPEND descriptor keeps lines whole.
     if (write(device.log_fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
         perror("regsim: log");
-}
-
-std::string open_mode(int flags)
-{
-    std::string mode;
-    switch (flags & O_ACCMODE) {
-    case O_RDONLY: mode = "O_RDONLY"; break;
-    case O_WRONLY: mode = "O_WRONLY"; break;
-    default: mode = "O_RDWR"; break;
-    }
-    if ((flags & O_SYNC) == O_SYNC)
-        mode += "|O_SYNC";
-    else if (flags & O_DSYNC)
-        mode += "|O_DSYNC";
-    return mode;
 }
 
 std::string hex_bytes(const char *buf, size_t size)
@@ -105,7 +93,7 @@ int sim_getattr(const char *path, struct stat *st, struct fuse_file_info * /*fi*
 
 int sim_open(const char * /*path*/, struct fuse_file_info *fi)
 {
-    log_line("open " + open_mode(fi->flags));
+    log_line(std::string("open ") + tr_open_mode(static_cast<unsigned>(fi->flags)));
     if (device.fail_open)
         return -device.fail_open;
     // Every transfer must reach us with the caller's own position and size.
@@ -167,22 +155,24 @@ void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
 [[noreturn]] void usage(int status)
 {
     (void)fprintf(status ? stderr : stdout,
-            "usage: regsim [OPTION]... FILE\n"
+            "usage: regsim [--log PATH] [--ready-fd FD] [WORD]... FILE\n"
             "Serves a register device on FILE (a regular file) through FUSE: position\n"
             "n is register n, and a read or write of one 4-byte word there moves it.\n"
             "Any other transfer (no register there, or not 4 bytes) fails with EINVAL.\n"
-            "  -n, --registers N      number of registers (default 3)\n"
-            "  -s, --set N=WORD       initial value of register N (default 0)\n"
-            "  -l, --log PATH         append what the device receives to PATH\n"
-            "      --fail-open E      refuse every open with errno E\n"
-            "      --fail-read E      fail every read with errno E\n"
-            "      --fail-write E     fail every write with errno E\n"
-            "      --short-read K     move only K bytes on a read\n"
-            "      --short-write K    take only K bytes on a write (storing none)\n"
-            "      --fail-close E     fail every close with errno E\n"
-            "      --ready-fd FD      write a line to FD once mounted, then close it\n"
-            "Errors are numbers or names: EIO, EACCES, EPERM, ENODEV, ENXIO, EBUSY,\n"
-            "EINVAL, ENOSPC, EAGAIN, ETIMEDOUT, EROFS.\n"
+            "The device is set up with the test_registers driver's parameter words:\n"
+            "  nregs=N            number of registers, 1 to 1024 (default 3)\n"
+            "  values=W0,W1,...   the registers' words from register 0, the rest 0\n"
+            "  lax_seek=1         any position that is not negative can be set, and a\n"
+            "                     transfer where there is no register is refused: what a\n"
+            "                     file always does (it cannot refuse a seek), so 0 is refused\n"
+            "  fail_open=E        refuse every open with errno E, 1 to 133 (0: no fault)\n"
+            "  fail_read=E        fail every read with errno E\n"
+            "  fail_write=E       fail every write with errno E\n"
+            "  fail_close=E       fail every close with errno E\n"
+            "  short_read=K       move only K bytes, 0 to 3, on a read (-1: no fault)\n"
+            "  short_write=K      take only K bytes, 0 to 3, on a write, storing none\n"
+            "  -l, --log PATH     append what the device receives to PATH\n"
+            "      --ready-fd FD  write a line to FD once mounted, then close it\n"
             "Stops, unmounting FILE, on SIGTERM, SIGINT or SIGHUP.\n");
     exit(status);
 }
@@ -201,56 +191,67 @@ int64_t number(const char *what, const char *text, int64_t min, int64_t max)
     return value;
 }
 
-int error_number(const char *text)
+// values=W0,W1,...: the registers' words, the rest 0. Returns how many.
+size_t set_values(char *list)
 {
-    static const struct { const char *name; int value; } names[] = {
-        {"EIO", EIO}, {"EACCES", EACCES}, {"EPERM", EPERM}, {"ENODEV", ENODEV},
-        {"ENXIO", ENXIO}, {"EBUSY", EBUSY}, {"EINVAL", EINVAL}, {"ENOSPC", ENOSPC},
-        {"EAGAIN", EAGAIN}, {"ETIMEDOUT", ETIMEDOUT}, {"EROFS", EROFS},
-    };
-    for (const auto &n : names)
-        if (strcmp(text, n.name) == 0)
-            return n.value;
-    return static_cast<int>(number("errno", text, 1, 4095));
+    device.registers.assign(TR_MAX_REGS, 0);
+    if (*list == '\0')
+        return 0;
+    size_t count = 0;
+    for (char *cursor = list, *item = nullptr; (item = strsep(&cursor, ",")) != nullptr; ++count) {
+        if (count == TR_MAX_REGS)
+            die("values", "more words than 1024 registers");
+        device.registers[count] = static_cast<uint32_t>(number("values", item, 0, UINT32_MAX));
+    }
+    return count;
+}
+
+// One parameter word, NAME=VALUE, as the driver takes it.
+void set_word(char *word, size_t *nregs, size_t *nvalues)
+{
+    char *value = strchr(word, '=');
+    if (value == nullptr)
+        die("word", word);
+    *value++ = '\0';
+    const std::string name = word;
+    if (name == "nregs") {
+        *nregs = static_cast<size_t>(number("nregs", value, 1, TR_MAX_REGS));
+    } else if (name == "values") {
+        *nvalues = set_values(value);
+    } else if (name == "lax_seek") {
+        if (number("lax_seek", value, 0, 1) != 1)
+            die("lax_seek (a file cannot refuse a seek)", value);
+    } else if (name == "fail_open") {
+        device.fail_open = static_cast<int>(number(word, value, 0, TR_MAX_ERRNO));
+    } else if (name == "fail_read") {
+        device.read_fault.error = static_cast<int>(number(word, value, 0, TR_MAX_ERRNO));
+    } else if (name == "fail_write") {
+        device.write_fault.error = static_cast<int>(number(word, value, 0, TR_MAX_ERRNO));
+    } else if (name == "fail_close") {
+        device.fail_close = static_cast<int>(number(word, value, 0, TR_MAX_ERRNO));
+    } else if (name == "short_read") {
+        device.read_fault.short_count = static_cast<int>(number(word, value, -1, TR_MAX_SHORT));
+    } else if (name == "short_write") {
+        device.write_fault.short_count = static_cast<int>(number(word, value, -1, TR_MAX_SHORT));
+    } else {
+        die("word", word);
+    }
 }
 
 }  // namespace
 
 int main(int argc, char *argv[])
 {
-    enum { fail_open = 256, fail_read, fail_write, short_read, short_write, fail_close, ready_fd };
+    enum { ready_fd = 256 };
     static const struct option options[] = {
-        {"registers", required_argument, nullptr, 'n'},
-        {"set", required_argument, nullptr, 's'},
         {"log", required_argument, nullptr, 'l'},
-        {"fail-open", required_argument, nullptr, fail_open},
-        {"fail-read", required_argument, nullptr, fail_read},
-        {"fail-write", required_argument, nullptr, fail_write},
-        {"short-read", required_argument, nullptr, short_read},
-        {"short-write", required_argument, nullptr, short_write},
-        {"fail-close", required_argument, nullptr, fail_close},
         {"ready-fd", required_argument, nullptr, ready_fd},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
-    device.registers.assign(3, 0);
-    std::vector<std::pair<int64_t, uint32_t>> initial;
     int ready = -1;
-    for (int c; (c = getopt_long(argc, argv, "n:s:l:h", options, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, "l:h", options, nullptr)) != -1;) {
         switch (c) {
-        case 'n':
-            device.registers.assign(static_cast<size_t>(number("register count", optarg, 1, 1 << 20)), 0);
-            break;
-        case 's': {
-            char *eq = strchr(optarg, '=');
-            if (eq == nullptr)
-                die("--set", optarg);
-            *eq = '\0';
-            const int64_t reg = number("register", optarg, 0, (1 << 20) - 1);
-            const auto word = static_cast<uint32_t>(number("word", eq + 1, INT32_MIN, UINT32_MAX));
-            initial.emplace_back(reg, word);
-            break;
-        }
         case 'l':
             device.log_fd = open(optarg, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
             if (device.log_fd == -1) {
@@ -258,26 +259,26 @@ int main(int argc, char *argv[])
                 return 1;
             }
             break;
-        case fail_open: device.fail_open = error_number(optarg); break;
-        case fail_read: device.read_fault.error = error_number(optarg); break;
-        case fail_write: device.write_fault.error = error_number(optarg); break;
-        case short_read: device.read_fault.short_count = static_cast<int>(number("count", optarg, 0, 3)); break;
-        case short_write: device.write_fault.short_count = static_cast<int>(number("count", optarg, 0, 3)); break;
-        case fail_close: device.fail_close = error_number(optarg); break;
         case ready_fd: ready = static_cast<int>(number("descriptor", optarg, 0, 1 << 20)); break;
         case 'h': usage(0);
         default: usage(2);
         }
     }
-    if (optind != argc - 1)
+    if (optind >= argc)
         usage(2);
-    for (const auto &[reg, word] : initial) {
-        if (static_cast<size_t>(reg) >= device.registers.size()) {
-            (void)fprintf(stderr, "regsim: no register %lld\n", static_cast<long long>(reg));
-            return 2;
-        }
-        device.registers[static_cast<size_t>(reg)] = word;
+    // The words in any order, as on a module's command line: the number of
+    // registers is known only once all are read.
+    size_t nregs = 3;
+    size_t nvalues = 0;
+    device.registers.assign(TR_MAX_REGS, 0);
+    for (int i = optind; i < argc - 1; ++i)
+        set_word(argv[i], &nregs, &nvalues);
+    if (nvalues > nregs) {
+        (void)fprintf(stderr, "regsim: %zu values for %zu registers\n", nvalues, nregs);
+        return 2;
     }
+    device.registers.resize(nregs);
+    const char *file = argv[argc - 1];
 
     struct fuse_operations ops = {};
     ops.getattr = sim_getattr;
@@ -296,7 +297,7 @@ int main(int argc, char *argv[])
     fuse_opt_free_args(&args);
     if (fuse == nullptr)
         return 1;
-    if (fuse_mount(fuse, argv[optind]) != 0) {
+    if (fuse_mount(fuse, file) != 0) {
         fuse_destroy(fuse);
         return 1;
     }

@@ -2,9 +2,9 @@
 # The end-to-end cases: one table, run against the stand-in (e2e.sh) and
 # against the kernel driver on the emulated board (board.sh), each of which
 # defines the words used here:
-#   device [OPTION...]   the cases that follow run on a fresh device with
-#                        these options, in the stand-in's words (-n N,
-#                        --set N=WORD, --fail-open E, --short-read K, ...)
+#   device WORD...       the cases that follow run on a fresh device set up
+#                        with these parameter words, which both stand-ins
+#                        take (nregs=N, values=W0,W1,..., fail_read=E, ...)
 #   dcheck STATUS STDOUT STDERR LOG ARG...
 #                        one run of the tool, and the device's log: its
 #                        events separated by ";" ("" where nothing reached
@@ -12,91 +12,96 @@
 #                        is a file, whose seeks the kernel answers itself.
 #   strict STATUS STDOUT STDERR LOG
 #                        what a driver that refuses any position without a
-#                        register (the default test_registers, not lax_seek)
-#                        answers instead, for the case before
-#   session [OPTION...] -- SCRIPT
-#                        a POSIX shell script with regrw on hand, on one
-#                        device; then outcome and log_count judge it
+#                        register (test_registers with lax_seek=0, its
+#                        default; a file cannot) answers instead, for the
+#                        case before
+#   session [WORD...] -- SCRIPT
+#                        a POSIX shell script with regrw on hand (each run
+#                        with the same time limit as a case), on one device;
+#                        then outcome and log_count judge it
 #   outcome LABEL STATUS STDOUT STDERR
 #   log_count LABEL WANT PATTERN...
 #                        the number of log lines matching each PATTERN
-# and stdout_to / stderr_to (see lib.sh) for the runs that follow.
+# and stdout_to / stderr_to (see lib.sh) for the runs that follow. Errors
+# are named: errno[EIO] is its number, strerror[EIO] its words in the C
+# library of the binary under test.
 
 U=$USAGE O="open O_RDWR|O_SYNC" C=close
-L="lseek failed: ${strerror[EINVAL]}"
+EINVAL=${strerror[EINVAL]} EIO=${strerror[EIO]}
+L="lseek failed: $EINVAL"
 
-device --set 0=0x01020304 --set 1=0xdeadbeef --set 2=0x80000000
-#       status stdout               stderr                            device log                                   arguments
-dcheck  0      "reg0 = 0x01020304"  ""                                "$O;seek 0;read 0 4;$C"                      0 0
-dcheck  0      "reg1 = 0xdeadbeef"  ""                                "$O;seek 1;read 1 4;$C"                      0 1     # position 1, not byte 4
-dcheck  0      "reg2 = 0x80000000"  ""                                "$O;seek 2;read 2 4;$C"                      0 2
-dcheck  0      "reg2 = 0x80000000"  ""                                "$O;seek 2;read 2 4;$C"                      0 002   # printed as converted
-dcheck  0      ""                   ""                                "$O;seek 2;write 2 4 ff ff ff ff;$C"         1 2 -1
-dcheck  0      ""                   ""                                "$O;seek 2;write 2 4 ff ff ff ff;$C"         1 2 4294967295
-dcheck  0      ""                   ""                                "$O;seek 2;write 2 4 ff ff ff ff;$C"         1 2 0XFFFFFFFF
-dcheck  0      ""                   ""                                "$O;seek 2;write 2 4 10 00 00 00;$C"         1 2 0x10    # atoi would have written 0
-dcheck  0      ""                   ""                                "$O;seek 1;write 1 4 0a 00 00 00;$C"         1 1 010     # leading zeros stay decimal
-dcheck  0      ""                   ""                                "$O;seek 0;write 0 4 00 00 00 80;$C"         1 0 -2147483648
-dcheck  0      ""                   ""                                "$O;seek 0;write 0 4 04 03 02 01;$C"         1 0 0x01020304  # host byte order
-dcheck  255    ""                   "read failed: ${strerror[EINVAL]}"   "$O;seek 5;read 5 4;$C"                      0 5     # passed on unchecked
-strict  255    ""                   "$L"                              "$O;seek 5;$C"
-dcheck  255    ""                   "write failed: ${strerror[EINVAL]}"  "$O;seek 5;write 5 4 01 00 00 00;$C"         1 5 1
-strict  255    ""                   "$L"                              "$O;seek 5;$C"
-dcheck  255    ""                   "read failed: ${strerror[EINVAL]}"   "$O;seek 3;read 3 4;$C"                      0 3     # one past the last register
-strict  255    ""                   "$L"                              "$O;seek 3;$C"
-dcheck  255    ""                   "$L"                              "$O;seek -1;$C"                              0 -1    # a negative position reaches the seek
-dcheck  255    ""                   "$L"                              "$O;seek -2147483648;$C"                     1 -2147483648 1
-dcheck  255    ""                   "read failed: ${strerror[EINVAL]}"   "$O;seek 2147483647;read 2147483647 4;$C"    0 2147483647  # the largest REG_NUM reaches the device
-strict  255    ""                   "$L"                              "$O;seek 2147483647;$C"
-dcheck  255    ""                   "write failed: ${strerror[EINVAL]}"  "$O;seek 2147483647;write 2147483647 4 01 00 00 00;$C" 1 0x7fffffff 1
-strict  255    ""                   "$L"                              "$O;seek 2147483647;$C"
-dcheck  255    "$U"                 ""                                ""                                           1 2     # usage errors never open the device
-dcheck  255    "$U"                 ""                                ""                                           0 2 5
-dcheck  255    "$U"                 ""                                ""                                           2 2
-dcheck  255    "$U"                 "invalid DATA: 12abc"             ""                                           1 0 12abc
-dcheck  255    "$U"                 "invalid REG_NUM: 1x"             ""                                           0 1x
+device values=0x01020304,0xdeadbeef,0x80000000
+#       status stdout               stderr                   device log                                   arguments
+dcheck  0      "reg0 = 0x01020304"  ""                       "$O;seek 0;read 0 4;$C"                      0 0
+dcheck  0      "reg1 = 0xdeadbeef"  ""                       "$O;seek 1;read 1 4;$C"                      0 1     # position 1, not byte 4
+dcheck  0      "reg2 = 0x80000000"  ""                       "$O;seek 2;read 2 4;$C"                      0 2
+dcheck  0      "reg2 = 0x80000000"  ""                       "$O;seek 2;read 2 4;$C"                      0 002   # printed as converted
+dcheck  0      ""                   ""                       "$O;seek 2;write 2 4 ff ff ff ff;$C"         1 2 -1
+dcheck  0      ""                   ""                       "$O;seek 2;write 2 4 ff ff ff ff;$C"         1 2 4294967295
+dcheck  0      ""                   ""                       "$O;seek 2;write 2 4 ff ff ff ff;$C"         1 2 0XFFFFFFFF
+dcheck  0      ""                   ""                       "$O;seek 2;write 2 4 10 00 00 00;$C"         1 2 0x10    # atoi would have written 0
+dcheck  0      ""                   ""                       "$O;seek 1;write 1 4 0a 00 00 00;$C"         1 1 010     # leading zeros stay decimal
+dcheck  0      ""                   ""                       "$O;seek 0;write 0 4 00 00 00 80;$C"         1 0 -2147483648
+dcheck  0      ""                   ""                       "$O;seek 0;write 0 4 04 03 02 01;$C"         1 0 0x01020304  # host byte order
+dcheck  255    ""                   "read failed: $EINVAL"   "$O;seek 5;read 5 4;$C"                      0 5     # passed on unchecked
+strict  255    ""                   "$L"                     "$O;seek 5;$C"
+dcheck  255    ""                   "write failed: $EINVAL"  "$O;seek 5;write 5 4 01 00 00 00;$C"         1 5 1
+strict  255    ""                   "$L"                     "$O;seek 5;$C"
+dcheck  255    ""                   "read failed: $EINVAL"   "$O;seek 3;read 3 4;$C"                      0 3     # one past the last register
+strict  255    ""                   "$L"                     "$O;seek 3;$C"
+dcheck  255    ""                   "$L"                     "$O;seek -1;$C"                              0 -1    # a negative position reaches the seek
+dcheck  255    ""                   "$L"                     "$O;seek -2147483648;$C"                     1 -2147483648 1
+dcheck  255    ""                   "read failed: $EINVAL"   "$O;seek 2147483647;read 2147483647 4;$C"    0 2147483647  # the largest REG_NUM reaches the device
+strict  255    ""                   "$L"                     "$O;seek 2147483647;$C"
+dcheck  255    ""                   "write failed: $EINVAL"  "$O;seek 2147483647;write 2147483647 4 01 00 00 00;$C" 1 0x7fffffff 1
+strict  255    ""                   "$L"                     "$O;seek 2147483647;$C"
+dcheck  255    "$U"                 ""                       ""                                           1 2     # usage errors never open the device
+dcheck  255    "$U"                 ""                       ""                                           0 2 5
+dcheck  255    "$U"                 ""                       ""                                           2 2
+dcheck  255    "$U"                 "invalid DATA: 12abc"    ""                                           1 0 12abc
+dcheck  255    "$U"                 "invalid REG_NUM: 1x"    ""                                           0 1x
 stdout_to=full
-dcheck  255    ""                   "output failed: ${strerror[ENOSPC]}" "$O;seek 2;read 2 4;$C"               0 2
+dcheck  255    ""                   "output failed: ${strerror[ENOSPC]}"  "$O;seek 2;read 2 4;$C"         0 2
 stdout_to=closed
-dcheck  255    ""                   "output failed: ${strerror[EBADF]}"     "$O;seek 2;read 2 4;$C"               0 2
+dcheck  255    ""                   "output failed: ${strerror[EBADF]}"   "$O;seek 2;read 2 4;$C"         0 2
 stdout_to=file
 # With standard error closed the node takes descriptor 2 (binary.sh shows
 # it does): a report of a failure must not be written into the register.
 stderr_to=closed
-dcheck  255    ""                   ""                                "$O;seek -1;$C"                              0 -1
-dcheck  255    ""                   ""                                "$O;seek 5;read 5 4;$C"                      0 5
-strict  255    ""                   ""                                "$O;seek 5;$C"
-dcheck  255    ""                   ""                                "$O;seek 5;write 5 4 01 00 00 00;$C"         1 5 1
-strict  255    ""                   ""                                "$O;seek 5;$C"
+dcheck  255    ""                   ""                       "$O;seek -1;$C"                              0 -1
+dcheck  255    ""                   ""                       "$O;seek 5;read 5 4;$C"                      0 5
+strict  255    ""                   ""                       "$O;seek 5;$C"
+dcheck  255    ""                   ""                       "$O;seek 5;write 5 4 01 00 00 00;$C"         1 5 1
+strict  255    ""                   ""                       "$O;seek 5;$C"
 stderr_to=file
 
 # Faults: each ends with status 255, one line on standard error and nothing
 # on standard output.
 W="$O;seek 2;write 2 4 07 00 00 00;$C" R="$O;seek 2;read 2 4;$C"
-#                           status stdout stderr                                      device log  arguments
-device --fail-open EACCES;  dcheck 255    ""     "open failed: ${strerror[EACCES]}"            "$O"        0 2
-device --fail-open ENODEV;  dcheck 255    ""     "open failed: ${strerror[ENODEV]}"               "$O"        1 2 7
-device --fail-read EIO;     dcheck 255    ""     "read failed: ${strerror[EIO]}"           "$R"        0 2
-device --short-read 3;      dcheck 255    ""     "read failed: 3 of 4 bytes transferred"     "$R"        0 2
-device --short-read 0;      dcheck 255    ""     "read failed: 0 of 4 bytes transferred"     "$R"        0 2
-device --fail-write EIO;    dcheck 255    ""     "write failed: ${strerror[EIO]}"          "$W"        1 2 7
-device --short-write 1;     dcheck 255    ""     "write failed: 1 of 4 bytes transferred"    "$W"        1 2 7
-device --fail-close EIO;    dcheck 255    ""     "close failed: ${strerror[EIO]}"          "$R"        0 2
-                            dcheck 255    ""     "close failed: ${strerror[EIO]}"          "$W"        1 2 7
+#                                  status stdout stderr                                    device log  arguments
+device fail_open=${errno[EACCES]}; dcheck 255 "" "open failed: ${strerror[EACCES]}"        "$O"        0 2
+device fail_open=${errno[ENODEV]}; dcheck 255 "" "open failed: ${strerror[ENODEV]}"        "$O"        1 2 7
+device fail_read=${errno[EIO]};    dcheck 255 "" "read failed: $EIO"                       "$R"        0 2
+device short_read=3;               dcheck 255 "" "read failed: 3 of 4 bytes transferred"   "$R"        0 2
+device short_read=0;               dcheck 255 "" "read failed: 0 of 4 bytes transferred"   "$R"        0 2
+device fail_write=${errno[EIO]};   dcheck 255 "" "write failed: $EIO"                      "$W"        1 2 7
+device short_write=1;              dcheck 255 "" "write failed: 1 of 4 bytes transferred"  "$W"        1 2 7
+device fail_close=${errno[EIO]};   dcheck 255 "" "close failed: $EIO"                      "$R"        0 2
+                                   dcheck 255 "" "close failed: $EIO"                      "$W"        1 2 7
 # Two faults in one run: the first is the one reported, with its own errno.
-device --fail-read EIO --fail-close EACCES
-                            dcheck 255    ""     "read failed: ${strerror[EIO]}"           "$R"        0 2
-device --fail-write ENOSPC --fail-close EIO
-                            dcheck 255    ""     "write failed: ${strerror[ENOSPC]}"     "$W"        1 2 7
-device --short-read 2 --fail-close EIO
-                            dcheck 255    ""     "read failed: 2 of 4 bytes transferred"     "$R"        0 2
-device --short-write 3 --fail-close EIO
-                            dcheck 255    ""     "write failed: 3 of 4 bytes transferred"    "$W"        1 2 7
-device --fail-close EIO;    dcheck 255    ""     "$L"                                        "$O;seek -1;$C" 0 -1
+device fail_read=${errno[EIO]} fail_close=${errno[EACCES]}
+                                   dcheck 255 "" "read failed: $EIO"                       "$R"        0 2
+device fail_write=${errno[ENOSPC]} fail_close=${errno[EIO]}
+                                   dcheck 255 "" "write failed: ${strerror[ENOSPC]}"       "$W"        1 2 7
+device short_read=2 fail_close=${errno[EIO]}
+                                   dcheck 255 "" "read failed: 2 of 4 bytes transferred"   "$R"        0 2
+device short_write=3 fail_close=${errno[EIO]}
+                                   dcheck 255 "" "write failed: 3 of 4 bytes transferred"  "$W"        1 2 7
+device fail_close=${errno[EIO]};   dcheck 255 "" "$L"                                      "$O;seek -1;$C" 0 -1
 
 # A written word is the word read back, in a later run; a refused write
 # leaves the register as it was.
-session --short-write 2 -- 'regrw 1 2 0xcafe; echo $?; regrw 0 2'
+session short_write=2 -- 'regrw 1 2 0xcafe; echo $?; regrw 0 2'
 outcome "short write stores nothing" 0 "255
 reg2 = 0x00000000" "write failed: 2 of 4 bytes transferred"
 session -- 'regrw 1 0 0xcafe && regrw 1 1 -2 && regrw 1 2 123 && regrw 0 0 && regrw 0 1 && regrw 0 2'
@@ -107,7 +112,7 @@ reg2 = 0x0000007b" ""
 # Load: 1,000 runs from 8 parallel workers, each writing (63 times) and
 # reading back (62 times) its own 8 of 64 registers, then a read-back of all
 # 64. Every run must reach the device as one open and one whole word.
-session -n 64 -- '
+session nregs=64 -- '
     worker() {
         j=0 runs=0
         while [ $j -lt 125 ]; do

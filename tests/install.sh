@@ -116,7 +116,7 @@ if [ -n "${armhf_deb:-}" ]; then
     same "armhf: dpkg installs it on a Debian armhf root" "$(tail -1 <<<"$out")" "status 0" || echo "$out"
     same "armhf: installed" "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Package}:${Architecture} ${Status}\n' regrw)" \
         "regrw:armhf install ok installed"
-    ns=("$devns" regsim --set 2=0x1234abcd --)
+    ns=("$devns" regsim values=0,0,0x1234abcd --)
     runner=(qemu-arm -cpu cortex-a15 -L "$root")
     REGRW=$root/usr/bin/regrw
     check 0 "reg2 = 0x1234abcd" "" 0 2

@@ -1,0 +1,81 @@
+# SPDX-License-Identifier: MIT
+# The stand-ins' own promises: one table, held against regsim (regsim.sh) and
+# against the test_registers driver on the emulated board (board.sh). The
+# tests' own client (devclient) makes exactly the calls each case names, and
+# both what the device answers and what it logs must match what it did. The
+# tool's tests rely on that log; here it is held to account. The words used
+# here, defined by each of those scripts (see e2e-cases.sh for device and
+# strict):
+#   device WORD...                a fresh device with these parameter words
+#   probe "MODE STEP..." ANSWERS LOG
+#                                 one client run; ANSWERS and LOG are lines
+#                                 separated by ";", the log with its seeks
+#   strict ANSWERS LOG            what the driver with lax_seek=0 does instead
+#   refused "WORD..."             parameter words both stand-ins refuse to
+#                                 start with
+
+ok="open -> ok" closed="close -> ok" C=close E=${strerror[EINVAL]}
+three=values=0x01020304,0xdeadbeef,0x80000000
+
+device $three
+#      client                          answers                                                      log
+# The access mode and O_SYNC, as opened.
+probe  "r seek 1 read 4"               "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;$closed"            "open O_RDONLY;seek 1;read 1 4;$C"
+probe  "r+sync seek 1 read 4"          "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;$closed"            "open O_RDONLY|O_SYNC;seek 1;read 1 4;$C"
+probe  "w seek 2 write 11223344"       "$ok;seek 2 -> 2;write 4 -> 4;$closed"                       "open O_WRONLY;seek 2;write 2 4 11 22 33 44;$C"
+probe  "w+sync seek 0 write ffffffff"  "$ok;seek 0 -> 0;write 4 -> 4;$closed"                       "open O_WRONLY|O_SYNC;seek 0;write 0 4 ff ff ff ff;$C"
+probe  "rw seek 0 read 4"              "$ok;seek 0 -> 0;read 4 -> 4 04 03 02 01;$closed"            "open O_RDWR;seek 0;read 0 4;$C"
+probe  "rw+sync seek 2 read 4"         "$ok;seek 2 -> 2;read 4 -> 4 00 00 00 80;$closed"            "open O_RDWR|O_SYNC;seek 2;read 2 4;$C"
+probe  "rw+dsync seek 2 read 4"        "$ok;seek 2 -> 2;read 4 -> 4 00 00 00 80;$closed"            "open O_RDWR|O_DSYNC;seek 2;read 2 4;$C"
+# A transfer the access mode forbids never reaches the device.
+probe  "r seek 1 write 00000000"       "$ok;seek 1 -> 1;write 4 -> ${strerror[EBADF]};$closed"      "open O_RDONLY;seek 1;$C"
+probe  "w seek 1 read 4"               "$ok;seek 1 -> 1;read 4 -> ${strerror[EBADF]};$closed"       "open O_WRONLY;seek 1;$C"
+# A written word is stored whole, in host byte order, and read back.
+probe  "rw seek 1 write a1b2c3d4 seek 1 read 4" \
+                                       "$ok;seek 1 -> 1;write 4 -> 4;seek 1 -> 1;read 4 -> 4 a1 b2 c3 d4;$closed" "open O_RDWR;seek 1;write 1 4 a1 b2 c3 d4;seek 1;read 1 4;$C"
+# Positions: only a register's own is one; where there is none the transfer
+# is refused, or (the driver by default) the seek, which leaves the position.
+probe  "rw seek 2 read 4 seek 3 read 4" "$ok;seek 2 -> 2;read 4 -> 4 00 00 00 80;seek 3 -> 3;read 4 -> $E;$closed" "open O_RDWR;seek 2;read 2 4;seek 3;read 3 4;$C"
+strict                                 "$ok;seek 2 -> 2;read 4 -> 4 00 00 00 80;seek 3 -> $E;read 4 -> 4 00 00 00 80;$closed" "open O_RDWR;seek 2;read 2 4;seek 3;read 2 4;$C"
+probe  "rw seek 8 write 01000000"      "$ok;seek 8 -> 8;write 4 -> $E;$closed"                      "open O_RDWR;seek 8;write 8 4 01 00 00 00;$C"
+strict                                 "$ok;seek 8 -> $E;write 4 -> 4;$closed"                      "open O_RDWR;seek 8;write 0 4 01 00 00 00;$C"
+probe  "rw seek 1 seekcur 1 read 4"    "$ok;seek 1 -> 1;seekcur 1 -> 2;read 4 -> 4 00 00 00 80;$closed" "open O_RDWR;seek 1;seek 1 SEEK_CUR;read 2 4;$C"
+strict                                 "$ok;seek 1 -> 1;seekcur 1 -> $E;read 4 -> 4 ef be ad de;$closed" "open O_RDWR;seek 1;seek 1 SEEK_CUR;read 1 4;$C"
+probe  "rw seek -1 read 4"             "$ok;seek -1 -> $E;read 4 -> 4 04 03 02 01;$closed"          "open O_RDWR;seek -1;read 0 4;$C"
+device nregs=64
+probe  "rw seek 63 read 4 seek 64 read 4" "$ok;seek 63 -> 63;read 4 -> 4 00 00 00 00;seek 64 -> 64;read 4 -> $E;$closed" "open O_RDWR;seek 63;read 63 4;seek 64;read 64 4;$C"
+strict                                 "$ok;seek 63 -> 63;read 4 -> 4 00 00 00 00;seek 64 -> $E;read 4 -> 4 00 00 00 00;$closed" "open O_RDWR;seek 63;read 63 4;seek 64;read 63 4;$C"
+
+# Faults: each as set, and logged as it reached the device; a refusal comes
+# before any fault.
+device $three fail_open=${errno[EACCES]}
+probe  "rw+sync seek 0 read 4"         "open -> ${strerror[EACCES]}"                                "open O_RDWR|O_SYNC"
+device $three fail_read=${errno[EIO]}
+probe  "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> ${strerror[EIO]};$closed"         "open O_RDWR;seek 1;read 1 4;$C"
+device $three fail_write=${errno[ENOSPC]}
+probe  "rw seek 1 write 01020304 seek 1 read 4" \
+                                       "$ok;seek 1 -> 1;write 4 -> ${strerror[ENOSPC]};seek 1 -> 1;read 4 -> 4 ef be ad de;$closed" "open O_RDWR;seek 1;write 1 4 01 02 03 04;seek 1;read 1 4;$C"
+device $three short_read=2
+probe  "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> 2 ef be;$closed"                  "open O_RDWR;seek 1;read 1 4;$C"
+probe  "rw seek 1 read 8"              "$ok;seek 1 -> 1;read 8 -> $E;$closed"                       "open O_RDWR;seek 1;read 1 8;$C"
+device $three short_read=0
+probe  "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> 0;$closed"                        "open O_RDWR;seek 1;read 1 4;$C"
+device $three short_write=3
+probe  "rw seek 1 write 01020304 seek 1 read 4" \
+                                       "$ok;seek 1 -> 1;write 4 -> 3;seek 1 -> 1;read 4 -> 4 ef be ad de;$closed" "open O_RDWR;seek 1;write 1 4 01 02 03 04;seek 1;read 1 4;$C"
+device $three fail_close=${errno[EIO]}
+probe  "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;close -> ${strerror[EIO]}" "open O_RDWR;seek 1;read 1 4;$C"
+
+# Sizes: only 4 bytes move a word; every size reaches the log as sent.
+device $three
+for size in 1 2 3 5 6 7 8; do
+    bytes=$(seq "$size" | xargs printf '%02x')
+    probe "rw seek 0 read $size"   "$ok;seek 0 -> 0;read $size -> $E;$closed"  "open O_RDWR;seek 0;read 0 $size;$C"
+    probe "rw seek 0 write $bytes" "$ok;seek 0 -> 0;write $size -> $E;$closed" "open O_RDWR;seek 0;write 0 $size$(seq "$size" | xargs printf ' %02x');$C"
+done
+
+# Parameter words out of their bounds: each is refused, and changes nothing.
+for words in nregs=0 nregs=1025 values=0x100000000 values=1,x values=-1 "nregs=2 values=1,2,3" \
+             fail_read=134 fail_write=512 fail_open=-1 fail_close=0x86 short_read=4 short_write=-2; do
+    refused "$words"
+done
