@@ -2,58 +2,38 @@
 # SPDX-License-Identifier: MIT
 # The tool on the emulated board, against the test_registers driver on a
 # real 32-bit ARM kernel, in one boot: the end-to-end table (e2e-cases.sh)
-# twice, with the driver refusing any position without a register (its
-# default) and with lax_seek=1 (it then answers as the stand-in does); then
-# what only a real kernel and driver show: the node's permission bits, and
-# the module's removal; and the driver's own promises, held against the
-# tests' client. The cases run on the board; their outcomes come back
-# hex-encoded and are judged here, with the same helpers as everywhere.
+# and the stand-ins' own table (probe-cases.sh), each twice: with the driver
+# refusing any position without a register (its default) and with
+# lax_seek=1 (it then answers as the stand-in does); then what only a real
+# kernel and driver show: the node's permission bits, the module's removal
+# and its parameters at run time. The cases run on the board; their outcomes
+# come back hex-encoded and are judged here, with the same helpers as
+# everywhere. Then two short boots: the lines of a board session in the
+# order they were written, and a board past its time limit.
 # Usage: board.sh BUILD-DIR   (the board is made there by board/prepare)
 REGRW=regrw
 # The board runs the standalone ARM file: its C library's words.
 ERRWORDS=$1/arm/errwords ERRWORDS_RUNNER="qemu-arm -cpu arm926"
 . "$(dirname "$0")/lib.sh"
 boot=$(dirname "$0")/../board/boot
-if ! dir=$("$(dirname "$0")/../board/prepare" "$1" 2>"$scratch/err"); then
-    skip "the board cannot be made here: $(tail -1 "$scratch/err")"
-    finish
-fi
-
-# errno numbers as the ARM kernel has them, for the stand-in's names.
-declare -A errno=([EPERM]=1 [EIO]=5 [ENXIO]=6 [EAGAIN]=11 [EACCES]=13 [EBUSY]=16
-                  [ENODEV]=19 [EINVAL]=22 [ENOSPC]=28 [EROFS]=30 [ETIMEDOUT]=110)
+dir=$("$(dirname "$0")/../board/prepare" "$1" 2>"$scratch/err")
+case $? in
+    0) ;;
+    77) skip "the board cannot be made here: $(tail -1 "$scratch/err")"; finish ;;
+    *) same "the board's parts" "$(tail -5 "$scratch/err")" ""; finish ;;
+esac
 
 # The recorded cases, by number: what to do on the board, and the wants.
 n=0
-declare -a kind opts outs errs args script label w_status w_out w_err w_log s_status s_out s_err s_log counts
-driver=
+declare -a kind words outs errs args script label w_status w_out w_err w_log s_status s_out s_err s_log counts
+current=
 
-# The words of e2e-cases.sh, for the driver: each records a case.
-device() {
-    local values=() words=() reg
-    driver=
-    while (($#)); do
-        case $1 in
-            -n) driver+=" nregs=$2" ;;
-            --set) values[${2%%=*}]=${2#*=} ;;
-            --fail-open|--fail-read|--fail-write|--fail-close)
-                local knob=${1#--}; driver+=" ${knob/-/_}=${errno[$2]:-$2}" ;;
-            --short-read|--short-write)
-                local knob=${1#--}; driver+=" ${knob/-/_}=$2" ;;
-            *) echo "board.sh: no driver parameter for $1" >&2; exit 2 ;;
-        esac
-        shift 2
-    done
-    if ((${#values[@]})); then
-        local last=0
-        for reg in "${!values[@]}"; do ((reg < last)) || last=$reg; done
-        for ((reg = 0; reg <= last; reg++)); do words+=("${values[reg]:-0}"); done
-        local IFS=,; driver+=" values=${words[*]}"
-    fi
-}
+# The words of e2e-cases.sh and probe-cases.sh, for the driver: each
+# records a case.
+device() { current="$*"; }
 record() {
     n=$((n + 1))
-    kind[n]=$1 opts[n]=$driver outs[n]=$stdout_to errs[n]=$stderr_to
+    kind[n]=$1 words[n]=$current outs[n]=$stdout_to errs[n]=$stderr_to
 }
 dcheck() {
     record run
@@ -62,13 +42,16 @@ dcheck() {
     w_status[n]=$1 w_out[n]=$2 w_err[n]=$3 w_log[n]=$4
     s_status[n]=$1 s_out[n]=$2 s_err[n]=$3 s_log[n]=$4
 }
-strict() { s_status[n]=$1 s_out[n]=$2 s_err[n]=$3 s_log[n]=$4; }
+strict() {
+    if [ "${kind[n]}" = probe ]; then s_out[n]=$1 s_log[n]=$2
+    else s_status[n]=$1 s_out[n]=$2 s_err[n]=$3 s_log[n]=$4; fi
+}
 session() {
-    local saved=$driver
-    local o=(); while [ "$1" != -- ]; do o+=("$1"); shift; done; shift
-    device "${o[@]}"
+    local saved=$current w=()
+    while [ "$1" != -- ]; do w+=("$1"); shift; done; shift
+    current="${w[*]}"
     record session
-    driver=$saved
+    current=$saved
     script[n]=$1
 }
 outcome() {
@@ -78,85 +61,64 @@ outcome() {
 # A session's log is judged by its counts, or by a whole log (session_log).
 log_count() { local IFS=$'\x1f'; counts[n]="$*"; }
 session_log() { w_log[n]=$1 s_log[n]=$1; counts[n]=whole; }
+probe() {
+    record probe
+    args[n]=$1 label[n]="devclient $1 [$current]"
+    w_status[n]= w_out[n]=$2 w_err[n]= w_log[n]=$3
+    s_status[n]= s_out[n]=$2 s_err[n]= s_log[n]=$3
+}
+refused() {
+    local saved=$current
+    current=$1
+    record refused
+    current=$saved
+    label[n]="insmod $1"
+    w_status[n]= w_out[n]= w_err[n]= w_log[n]= s_status[n]= s_out[n]= s_err[n]= s_log[n]=
+}
 
 . "$(dirname "$0")/e2e-cases.sh"
+. "$(dirname "$0")/probe-cases.sh"
 
 # Only a real kernel and driver show these. The node's permission bits
 # decide who may open it, before the driver sees anything; root may open
 # any node. A removed module takes its node with it.
 R="$O;seek 2;read 2 4;$C"
 device
-session -- 'chmod 0444 /dev/test_registers && su user -c "regrw 0 2"'
+session -- 'chmod 0444 /dev/test_registers && su user -c "timeout 10 regrw 0 2"'
 outcome "mode 0444: a user's read is refused at the open" 255 "" "open failed: ${strerror[EACCES]}"
 session_log ""
 session -- 'chmod 0444 /dev/test_registers && regrw 0 2'
 outcome "mode 0444: root's read" 0 "reg2 = 0x00000000" ""
 session_log "$R"
-session -- 'chmod 0600 /dev/test_registers && su user -c "regrw 1 2 5"'
+session -- 'chmod 0600 /dev/test_registers && su user -c "timeout 10 regrw 1 2 5"'
 outcome "mode 0600: a user's write is refused at the open" 255 "" "open failed: ${strerror[EACCES]}"
 session_log ""
-session -- 'chmod 0666 /dev/test_registers && su user -c "regrw 0 2"'
+session -- 'chmod 0666 /dev/test_registers && su user -c "timeout 10 regrw 0 2"'
 outcome "mode 0666: a user's read" 0 "reg2 = 0x00000000" ""
 session_log "$R"
 session -- 'rmmod test_registers && regrw 0 2'
 outcome "module removed" 255 "" "open failed: ${strerror[ENOENT]}"
 session_log ""
-
-# The driver tells the truth, as the stand-in must (regsim.sh): the tests'
-# own client makes exactly the calls each case names, and the driver's
-# answers and log must match what it did. Three registers hold 0x01020304,
-# 0xdeadbeef and 0x80000000, unless the parameters say otherwise.
-# probe "PARAMETERS" "MODE STEP..." ANSWERS LOG
-probe() {
-    record probe
-    opts[n]="values=0x01020304,0xdeadbeef,0x80000000 $1" args[n]=$2 label[n]="devclient $2 [$1]"
-    w_out[n]=$3 w_log[n]=$4
-}
-ok="open -> ok" closed="close -> ok" E="${strerror[EINVAL]}"
-#      parameters      client                                   answers                                                      log
-# The access mode and O_SYNC, as opened; a transfer the mode forbids never
-# reaches the driver.
-probe  ""              "r seek 1 read 4"                        "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;$closed"            "open O_RDONLY;seek 1;read 1 4;$C"
-probe  ""              "r+sync seek 1 read 4"                   "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;$closed"            "open O_RDONLY|O_SYNC;seek 1;read 1 4;$C"
-probe  ""              "w seek 2 write 11223344"                "$ok;seek 2 -> 2;write 4 -> 4;$closed"                       "open O_WRONLY;seek 2;write 2 4 11 22 33 44;$C"
-probe  ""              "w+sync seek 0 write ffffffff"           "$ok;seek 0 -> 0;write 4 -> 4;$closed"                       "open O_WRONLY|O_SYNC;seek 0;write 0 4 ff ff ff ff;$C"
-probe  ""              "rw+dsync seek 2 read 4"                 "$ok;seek 2 -> 2;read 4 -> 4 00 00 00 80;$closed"            "open O_RDWR|O_DSYNC;seek 2;read 2 4;$C"
-probe  ""              "r seek 1 write 00000000"                "$ok;seek 1 -> 1;write 4 -> ${strerror[EBADF]};$closed"     "open O_RDONLY;seek 1;$C"
-probe  ""              "w seek 1 read 4"                        "$ok;seek 1 -> 1;read 4 -> ${strerror[EBADF]};$closed"      "open O_WRONLY;seek 1;$C"
-# A word is stored whole, in host byte order; a transfer leaves the
-# position at its register.
-probe  ""              "rw seek 1 write a1b2c3d4 read 4"        "$ok;seek 1 -> 1;write 4 -> 4;read 4 -> 4 a1 b2 c3 d4;$closed" "open O_RDWR;seek 1;write 1 4 a1 b2 c3 d4;read 1 4;$C"
-# Positions: only a register's own number, set from the start; a refused
-# seek leaves the position where it was.
-probe  ""              "rw seek 2 read 4 seek 3 read 4"         "$ok;seek 2 -> 2;read 4 -> 4 00 00 00 80;seek 3 -> $E;read 4 -> 4 00 00 00 80;$closed" "open O_RDWR;seek 2;read 2 4;seek 3;read 2 4;$C"
-probe  ""              "rw seek -1 read 4"                      "$ok;seek -1 -> $E;read 4 -> 4 04 03 02 01;$closed"          "open O_RDWR;seek -1;read 0 4;$C"
-probe  ""              "rw seekcur 1"                           "$ok;seekcur 1 -> $E;$closed"                                "open O_RDWR;seek 1 SEEK_CUR;$C"
-probe  "nregs=64"      "rw seek 63 read 4 seek 64"              "$ok;seek 63 -> 63;read 4 -> 4 00 00 00 00;seek 64 -> $E;$closed" "open O_RDWR;seek 63;read 63 4;seek 64;$C"
-# lax_seek: any position that is not negative, the transfer refused instead.
-probe  "lax_seek=1"    "rw seek 3 read 4"                       "$ok;seek 3 -> 3;read 4 -> $E;$closed"                       "open O_RDWR;seek 3;read 3 4;$C"
-probe  "lax_seek=1"    "rw seek 8 write 01000000"               "$ok;seek 8 -> 8;write 4 -> $E;$closed"                      "open O_RDWR;seek 8;write 8 4 01 00 00 00;$C"
-probe  "lax_seek=1"    "rw seek 1 seekcur 1 read 4"             "$ok;seek 1 -> 1;seekcur 1 -> 2;read 4 -> 4 00 00 00 80;$closed" "open O_RDWR;seek 1;seek 1 SEEK_CUR;read 2 4;$C"
-probe  "lax_seek=1"    "rw seek -1"                             "$ok;seek -1 -> $E;$closed"                                  "open O_RDWR;seek -1;$C"
-# Faults, each as set and logged as it reached the driver; a refusal comes
-# before any fault.
-probe  "fail_open=13"  "rw+sync seek 0 read 4"                  "open -> ${strerror[EACCES]}"                                  "open O_RDWR|O_SYNC"
-probe  "fail_read=5"   "rw seek 1 read 4"                       "$ok;seek 1 -> 1;read 4 -> ${strerror[EIO]};$closed"       "open O_RDWR;seek 1;read 1 4;$C"
-probe  "fail_write=28" "rw seek 1 write 01020304 read 4"        "$ok;seek 1 -> 1;write 4 -> ${strerror[ENOSPC]};read 4 -> 4 ef be ad de;$closed" "open O_RDWR;seek 1;write 1 4 01 02 03 04;read 1 4;$C"
-probe  "short_read=2"  "rw seek 1 read 4"                       "$ok;seek 1 -> 1;read 4 -> 2 ef be;$closed"                  "open O_RDWR;seek 1;read 1 4;$C"
-probe  "short_read=0"  "rw seek 1 read 4"                       "$ok;seek 1 -> 1;read 4 -> 0;$closed"                        "open O_RDWR;seek 1;read 1 4;$C"
-probe  "short_write=3" "rw seek 1 write 01020304 read 4"        "$ok;seek 1 -> 1;write 4 -> 3;read 4 -> 4 ef be ad de;$closed" "open O_RDWR;seek 1;write 1 4 01 02 03 04;read 1 4;$C"
-probe  "fail_close=5"  "rw seek 1 read 4"                       "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;close -> ${strerror[EIO]}" "open O_RDWR;seek 1;read 1 4;$C"
-probe  "short_read=2"  "rw seek 1 read 8"                       "$ok;seek 1 -> 1;read 8 -> $E;$closed"                       "open O_RDWR;seek 1;read 1 8;$C"
-# Sizes: only 4 bytes move a word; every size reaches the log as sent.
-for size in 1 2 3 5 6 7 8; do
-    bytes=$(seq "$size" | xargs printf '%02x')
-    probe "" "rw seek 0 read $size"   "$ok;seek 0 -> 0;read $size -> $E;$closed"  "open O_RDWR;seek 0;read 0 $size;$C"
-    probe "" "rw seek 0 write $bytes" "$ok;seek 0 -> 0;write $size -> $E;$closed" "open O_RDWR;seek 0;write 0 $size$(seq "$size" | xargs printf ' %02x');$C"
-done
+# Parameters at run time: a word out of bounds changes nothing; values reads
+# back the registers as they are, and fails rather than cut the list short.
+P=/sys/module/test_registers/parameters
+session nregs=4 -- 'regrw 1 3 7
+    echo 134 2>/dev/null >'$P'/fail_read; echo "fail_read=134: status $?"
+    echo 1,2,3,4,5 2>/dev/null >'$P'/values; echo "five values: status $?"
+    cat '$P'/fail_read '$P'/values; regrw 0 3'
+outcome "run time: fail_read=134 and five values for four registers refused" 0 "fail_read=134: status 1
+five values: status 1
+0
+0x0,0x0,0x0,0x7
+reg3 = 0x00000007" ""
+session nregs=1024 -- 'i=0 v=; while [ $i -lt 1024 ]; do v=$v,99; i=$((i + 1)); done
+    echo "${v#,}" >'$P'/values; regrw 0 1023; cat '$P'/values >/dev/null 2>&1; echo "read back: status $?"'
+outcome "1,024 values: set, and too long to read back whole" 0 "reg1023 = 0x00000063
+read back: status 1" ""
 
 # The board's script: a prelude, then each case, in two passes. Sessions
-# and probes run in the first pass only: their positions all have registers,
-# or they set lax_seek themselves.
+# and refusals run in the first pass only: their positions all have
+# registers, or they do not touch the device.
 {
     cat <<'EOF'
 t=$(mktemp -d) P=/sys/module/test_registers/parameters loaded=
@@ -195,10 +157,22 @@ c() {
     report "$id" $?
 }
 # A session may change the node itself: it gets the module loaded anew.
+# Each run in it has the limit of a single case; after one is killed the
+# others are not started, and the session reports it (status 124).
 s() {
     load "$2" anew
-    timeout 300 sh "$3" </dev/null >$t/out 2>$t/err
-    report "$1" $?
+    rm -f $t/killed
+    timeout 300 sh -c 'regrw() {
+            [ ! -e '$t'/killed ] || return 124
+            timeout 10 /bin/regrw "$@"
+            set -- $?
+            [ "$1" != 143 ] || : >'$t'/killed
+            return "$1"
+        }
+        . "$0"' "$3" </dev/null >$t/out 2>$t/err
+    status=$?
+    [ ! -e $t/killed ] || status=124
+    report "$1" $status
 }
 p() {
     id=$1
@@ -207,18 +181,27 @@ p() {
     timeout 10 devclient /dev/test_registers "$@" </dev/null >$t/out 2>$t/err
     report "$id" $?
 }
+# Parameter words the driver must refuse at load: it is not loaded then.
+r() {
+    rmmod test_registers 2>/dev/null
+    loaded=
+    insmod /lib/modules/test_registers.ko $2 2>$t/err
+    status=$?
+    [ ! -e /sys/module/test_registers ] && echo refused >$t/out || echo loaded >$t/out
+    report "$1" $status
+}
 EOF
     for pass in strict lax; do
         lax=0; [ $pass = strict ] || lax=1
         for ((i = 1; i <= n; i++)); do
-            if [ "${kind[i]}" = run ]; then
-                printf 'c %s %q %s %s%s\n' "$pass.$i" "${opts[i]} lax_seek=$lax" "${outs[i]}" "${errs[i]}" "${args[i]}"
-            elif [ "${kind[i]}" = probe ] && [ $pass = strict ]; then
-                printf 'p %s %q %s\n' "$pass.$i" "${opts[i]}" "${args[i]}"
-            elif [ $pass = strict ]; then
-                printf "cat >/tmp/s%d <<'SESSION_END'\n%s\nSESSION_END\n" "$i" "${script[i]}"
-                printf 's %s %q /tmp/s%d\n' "$pass.$i" "${opts[i]} lax_seek=$lax" "$i"
-            fi
+            case ${kind[i]}.$pass in
+                run.*) printf 'c %s %q %s %s%s\n' "$pass.$i" "${words[i]} lax_seek=$lax" "${outs[i]}" "${errs[i]}" "${args[i]}" ;;
+                probe.*) printf 'p %s %q %s\n' "$pass.$i" "${words[i]} lax_seek=$lax" "${args[i]}" ;;
+                session.strict)
+                    printf "cat >/tmp/s%d <<'SESSION_END'\n%s\nSESSION_END\n" "$i" "${script[i]}"
+                    printf 's %s %q /tmp/s%d\n' "$pass.$i" "${words[i]} lax_seek=$lax" "$i" ;;
+                refused.strict) printf 'r %s %q\n' "$pass.$i" "${words[i]}" ;;
+            esac
         done
     done
 } >"$scratch/board-script"
@@ -242,7 +225,7 @@ done <"$scratch/results"
 
 for pass in strict lax; do
     for ((i = 1; i <= n; i++)); do
-        [ "${kind[i]}" = run ] || [ $pass = strict ] || continue
+        case ${kind[i]}.$pass in session.lax | refused.lax) continue ;; esac
         what="$pass: ${label[i]}"
         if [ -z "${result[$pass.$i]:-}" ]; then
             same "$what: ran on the board" "" "no result"
@@ -252,16 +235,20 @@ for pass in strict lax; do
         for file in out err log; do unhex "${result[$pass.$i.$file]:-}" >"$scratch/$file"; done
         # The board's timeout ends a run with SIGTERM.
         [ "$status" != 143 ] || status=124
-        if [ "${kind[i]}" = probe ]; then
-            same "$what: answers" "$(cat "$scratch/out" "$scratch/err")" "${w_out[i]//;/$'\n'}"
-            same "$what: driver log" "$(cat "$scratch/log")" "${w_log[i]//;/$'\n'}"
-            continue
-        fi
         if [ $pass = strict ]; then
             want=("${s_status[i]}" "${s_out[i]}" "${s_err[i]}" "${s_log[i]}")
         else
             want=("${w_status[i]}" "${w_out[i]}" "${w_err[i]}" "${w_log[i]}")
         fi
+        case ${kind[i]} in
+            probe)
+                same "$what: answers" "$(cat "$scratch/out" "$scratch/err")" "${want[1]//;/$'\n'}"
+                same "$what: driver log" "$(cat "$scratch/log")" "${want[3]//;/$'\n'}"
+                continue ;;
+            refused)
+                same "$what: refused" "$([ "$status" != 0 ] && echo failed) $(cat "$scratch/out")" "failed refused"
+                continue ;;
+        esac
         verdict "$what" "${want[@]:0:3}" || continue
         if [ "${kind[i]}" = run ] || [ "${counts[i]:-}" = whole ]; then
             same "$what: driver log" "$(cat "$scratch/log")" "${want[3]//;/$'\n'}"
@@ -271,4 +258,21 @@ for pass in strict lax; do
         fi
     done
 done
+
+# What a person at the board sees: the lines of one command after another
+# in the order they were written, whichever stream each went to.
+out=$(BOARD_DRIVER_OPTS="nregs=8 values=0x11,0,0x1234 fail_write=${errno[EIO]}" "$boot" "$dir" \
+    'regrw 0 2; regrw 0 0; regrw 1 1 5; echo "status $?"; regrw 0 9; echo "status $?"' 2>&1; echo "exit $?")
+same "a board session's lines, in order" "$(grep -v '^board-shell: Linux' <<<"$out")" \
+    "reg2 = 0x00001234
+reg0 = 0x00000011
+write failed: ${strerror[EIO]}
+status 255
+lseek failed: ${strerror[EINVAL]}
+status 255
+exit 0"
+# A board that does not finish in time is stopped, with one line.
+out=$(BOARD_TIMEOUT=2 "$boot" "$dir" 'sleep 100' 2>&1; echo "exit $?")
+same "a board past BOARD_TIMEOUT" "$out" "board-shell: the board did not finish within 2 s (BOARD_TIMEOUT); stopped it
+exit 1"
 finish
