@@ -52,7 +52,7 @@ stderr_to=file
 # and the suite goes on.
 limit=${REGRW_TEST_LIMIT:-5}
 
-# need_namespace [KIND [REGSIM-OPTION...]]: ends the suite (a skip, or a
+# need_namespace [KIND [REGSIM-WORD...]]: ends the suite (a skip, or a
 # failure under CI) where no private device namespace with KIND (default:
 # none) can be made. A file, not a pipe, takes devns's words: a stand-in
 # that outlived its namespace would hold a pipe open for ever.
