@@ -23,7 +23,13 @@ endif()
 set(CMAKE_C_FLAGS_INIT "-specs=${regrw_musl}/musl-gcc.specs")
 set(CMAKE_CXX_FLAGS_INIT "-specs=${regrw_musl}/musl-gcc.specs")
 # Everything made with it is static: there is no musl loader on a board.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# 32-bit ARM Linux has 4 KiB pages (an arm64 kernel runs 32-bit programs
+# only with 4 KiB pages); newer linkers lay segments out for 64 KiB ones,
+# which pads the file by tens of kilobytes.
+# No RELRO (which Debian's compiler asks for by default): musl's static
+# start never write-protects it, so it would only pad the file to a page.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,-z,max-page-size=4096 -Wl,-z,norelro")
+set(REGRW_RELRO OFF)
 set(CMAKE_FIND_ROOT_PATH ${regrw_musl})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

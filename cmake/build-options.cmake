@@ -29,7 +29,15 @@ add_compile_options(-fstack-protector-strong -fstack-clash-protection)
 if(NOT REGRW_SANITIZE)
   add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
 endif()
-add_link_options(-Wl,-z,relro -Wl,-z,now -Wl,-z,noexecstack)
+# Full RELRO wherever something applies it at run time (a toolchain file
+# may say nothing does).
+if(NOT DEFINED REGRW_RELRO)
+  set(REGRW_RELRO ON)
+endif()
+if(REGRW_RELRO)
+  add_link_options(-Wl,-z,relro -Wl,-z,now)
+endif()
+add_link_options(-Wl,-z,noexecstack)
 
 # The tool is started once per register access, often thousands of times from
 # a shell loop: it must cost no more to start than a C program. No exceptions
