@@ -77,8 +77,10 @@ done
 # devns itself: its caller's environment cannot talk it out of making its
 # own namespaces, nor can a forged argument; the /dev it was started in is
 # left as it was. Tried in a private mount namespace of this test's own.
+own_ns=(unshare --mount --propagation private)
+((EUID == 0)) || own_ns+=(--user --map-root-user)
 same "devns started with REGRW_DEVNS_INSIDE=1, and as if inside, leaves /dev alone" \
-    "$(DEVNS=$devns unshare --mount --propagation private -- bash -c '
+    "$(DEVNS=$devns "${own_ns[@]}" -- bash -c '
         before=$(grep " /dev " /proc/self/mountinfo)
         REGRW_DEVNS_INSIDE=1 "$DEVNS" none -- true; echo "status $?"
         "$DEVNS" --in-namespaces "$(readlink /proc/self/ns/mnt)" none -- true 2>&1; echo "status $?"
