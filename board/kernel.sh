@@ -13,6 +13,14 @@ kernel_release() {
         sed -n "s/^ *Depends: linux-image-\\(.*-$2\\)\\(:$1\\)\\{0,1\\}\$/\\1/p" | head -1
 }
 
+# lock_board BUILD-DIR: holds BUILD-DIR/board for this process's life: one
+# preparation at a time, since the board and the driver test share it.
+lock_board() {
+    mkdir -p "$1/board"
+    exec 9>>"$1/board/.lock"
+    flock 9
+}
+
 # fetch_kernel DIR ARCH RELEASE [PACKAGE...]: downloads into DIR the headers
 # of RELEASE for ARCH (with their common part and the host's kbuild tools, as
 # the headers' own Depends name them) and the other packages named, and

@@ -2,8 +2,8 @@
 # Debian's armel compiler (ARMv5TE, soft-float EABI; g++-arm-linux-gnueabi)
 # with the GNU C library, linked statically. Kept to compare against: the
 # file to copy onto a board is the musl build (arm-linux-musleabi.cmake),
-# which does the same in a twentieth of the size, since the GNU C library is
-# not made for static linking.
+# which does the same in about a seventeenth of the size, since the GNU C
+# library is not made for static linking.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 set(CMAKE_C_COMPILER arm-linux-gnueabi-gcc)

@@ -209,6 +209,19 @@ size_t set_values(char *list)
 // One parameter word, NAME=VALUE, as the driver takes it.
 void set_word(char *word, size_t *nregs, size_t *nvalues)
 {
+    // The driver's integer parameters, with its bounds.
+    const struct {
+        const char *name;
+        int *value;
+        int min, max;
+    } knobs[] = {
+        {"fail_open", &device.fail_open, 0, TR_MAX_ERRNO},
+        {"fail_read", &device.read_fault.error, 0, TR_MAX_ERRNO},
+        {"fail_write", &device.write_fault.error, 0, TR_MAX_ERRNO},
+        {"fail_close", &device.fail_close, 0, TR_MAX_ERRNO},
+        {"short_read", &device.read_fault.short_count, -1, TR_MAX_SHORT},
+        {"short_write", &device.write_fault.short_count, -1, TR_MAX_SHORT},
+    };
     char *value = strchr(word, '=');
     if (value == nullptr)
         die("word", word);
@@ -216,26 +229,24 @@ void set_word(char *word, size_t *nregs, size_t *nvalues)
     const std::string name = word;
     if (name == "nregs") {
         *nregs = static_cast<size_t>(number("nregs", value, 1, TR_MAX_REGS));
-    } else if (name == "values") {
+        return;
+    }
+    if (name == "values") {
         *nvalues = set_values(value);
-    } else if (name == "lax_seek") {
+        return;
+    }
+    if (name == "lax_seek") {
         if (number("lax_seek", value, 0, 1) != 1)
             die("lax_seek (a file cannot refuse a seek)", value);
-    } else if (name == "fail_open") {
-        device.fail_open = static_cast<int>(number(word, value, 0, TR_MAX_ERRNO));
-    } else if (name == "fail_read") {
-        device.read_fault.error = static_cast<int>(number(word, value, 0, TR_MAX_ERRNO));
-    } else if (name == "fail_write") {
-        device.write_fault.error = static_cast<int>(number(word, value, 0, TR_MAX_ERRNO));
-    } else if (name == "fail_close") {
-        device.fail_close = static_cast<int>(number(word, value, 0, TR_MAX_ERRNO));
-    } else if (name == "short_read") {
-        device.read_fault.short_count = static_cast<int>(number(word, value, -1, TR_MAX_SHORT));
-    } else if (name == "short_write") {
-        device.write_fault.short_count = static_cast<int>(number(word, value, -1, TR_MAX_SHORT));
-    } else {
-        die("word", word);
+        return;
     }
+    for (const auto &knob : knobs) {
+        if (name == knob.name) {
+            *knob.value = static_cast<int>(number(word, value, knob.min, knob.max));
+            return;
+        }
+    }
+    die("word", word);
 }
 
 }  // namespace

@@ -18,10 +18,7 @@ if [ -z "$release" ]; then
     finish
 fi
 dir=$build/board/headers-$release
-# One preparation at a time: the board's (board/prepare) shares the tree.
-mkdir -p "$build/board"
-exec 9>>"$build/board/.lock"
-flock 9
+lock_board "$build"
 if ! fetch_kernel "$dir" amd64 "$release" 2>"$scratch/err"; then
     skip "the headers of Linux $release cannot be had: $(tail -1 "$scratch/err")"
     finish
