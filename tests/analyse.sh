@@ -6,7 +6,7 @@
 # Usage: analyse.sh SOURCE-DIR COMPILE-DATABASE-DIR
 src=$1 db=$2
 cd "$src" || exit 1
-mapfile -t files < <(find src sim tests -name '*.cpp' | sort)
+mapfile -t files < <(find src lab tests -name '*.cpp' | sort)
 failed=0
 # cppcheck is held to its error, warning, performance and portability
 # findings; matters of style are clang-tidy's, whose checks are named one by
@@ -22,7 +22,7 @@ if ! printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 2 clang-tidy -p "$db" 
 fi
 # The C files (the benchmark's reference, the tests' errno words) get the
 # same checks.
-c_files=(bench/reference.c tests/errwords.c)
+c_files=(lab/bench/reference.c tests/errwords.c)
 if ! clang-tidy --quiet "${c_files[@]}" -- -std=c11 -O2 >>"$db/tidy.log" 2>/dev/null; then
     grep -E 'warning:|error:' -A3 "$db/tidy.log"
     echo "FAIL clang-tidy on the C files"; failed=$((failed + 1))

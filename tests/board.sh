@@ -10,13 +10,13 @@
 # come back hex-encoded and are judged here, with the same helpers as
 # everywhere. Then two short boots: the lines of a board session in the
 # order they were written, and a board past its time limit.
-# Usage: board.sh BUILD-DIR   (the board is made there by board/prepare)
+# Usage: board.sh BUILD-DIR   (the board is made there by lab/board/prepare)
 REGRW=regrw
 # The board runs the standalone ARM file: its C library's words.
 ERRWORDS=$1/arm/errwords ERRWORDS_RUNNER="qemu-arm -cpu arm926"
 . "$(dirname "$0")/lib.sh"
-boot=$(dirname "$0")/../board/boot
-dir=$("$(dirname "$0")/../board/prepare" "$1" 2>"$scratch/err")
+boot=$(dirname "$0")/../lab/board/boot
+dir=$("$(dirname "$0")/../lab/board/prepare" "$1" 2>"$scratch/err")
 case $? in
     0) ;;
     77) skip "the board cannot be made here: $(tail -1 "$scratch/err")"; finish ;;

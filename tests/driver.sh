@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The test_registers module compiles warning-free (W=1) for Debian's current
-# amd64 kernel too, as it does for the board's armhf one (board/prepare), and
+# amd64 kernel too, as it does for the board's armhf one (lab/board/prepare), and
 # sparse, the kernel's own checker (C=2), finds nothing in it: a user pointer
 # dereferenced, a lock or an address space mixed up. Compile only: no module
 # is ever loaded on a development machine.
@@ -10,7 +10,7 @@ build=$(readlink -f "$1")
 REGRW=regrw
 . "$(dirname "$0")/lib.sh"
 src=$(cd "$(dirname "$0")/.." && pwd)
-. "$src/board/kernel.sh"
+. "$src/lab/board/kernel.sh"
 
 release=$(kernel_release amd64 amd64)
 if [ -z "$release" ]; then

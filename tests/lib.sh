@@ -37,9 +37,9 @@ usage_text() {
 }
 USAGE=$(usage_text "$REGRW")
 
-devns=$(dirname "${BASH_SOURCE[0]}")/../sim/devns
+devns=$(dirname "${BASH_SOURCE[0]}")/../lab/sim/devns
 # Where every run of the tool happens: a private device namespace (see
-# sim/devns), never the machine's own /dev. Without a device of its own, the
+# lab/sim/devns), never the machine's own /dev. Without a device of its own, the
 # node is absent there, so an open that should not happen shows as
 # "open failed". The end-to-end tests put the stand-in there instead.
 ns=("$devns" none --)

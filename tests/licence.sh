@@ -18,7 +18,7 @@ for file in "${tracked[@]}"; do
     # The kernel module and its header are dual-licensed, as the kernel
     # wants: GPL-2.0 OR MIT.
     licence=MIT
-    case $file in driver/*.c | driver/*.h) licence="GPL-2.0 OR MIT" ;; esac
+    case $file in lab/driver/*.c | lab/driver/*.h) licence="GPL-2.0 OR MIT" ;; esac
     head -3 "$file" | grep -qF "SPDX-License-Identifier: $licence" || missing+=("$file")
 done
 same "files without an SPDX line" "${missing[*]}" ""

@@ -5,7 +5,7 @@
 // position n is register n, and a 4-byte transfer at n moves register n's
 // word in host byte order. It is configured with the test_registers
 // driver's own parameter words and logs in the driver's lines (the contract
-// in driver/test_registers.h), so one table of cases holds both to it. The
+// in lab/driver/test_registers.h), so one table of cases holds both to it. The
 // one difference: a file cannot refuse a seek, so it is always lax_seek=1.
 #define FUSE_USE_VERSION 31
 
