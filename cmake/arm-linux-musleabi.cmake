@@ -5,23 +5,29 @@
 # ARMv5TE code runs on every later 32-bit ARM processor, a static binary does
 # not care which float ABI or C library the board has, and musl, made for
 # static linking, keeps the file at a few tens of kilobytes.
-# musl is Debian's musl-dev for armel, fetched from the archive on first use
-# and unpacked under build/musl-armel of the source tree (never installed).
+# musl is Debian's musl-dev for armel, as scripts/fetch musl unpacks it
+# (never installed): in the fetch folder, or where REGRW_MUSL_DIR says.
 # Its headers are C headers only: the tool includes <stdio.h>, not <cstdio>,
 # since the C++ library's headers assume the GNU C library.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 set(CMAKE_C_COMPILER arm-linux-gnueabi-gcc)
 set(CMAKE_CXX_COMPILER arm-linux-gnueabi-g++)
-get_filename_component(regrw_musl ${CMAKE_CURRENT_LIST_DIR}/../build/musl-armel ABSOLUTE)
-if(NOT EXISTS ${regrw_musl}/musl-gcc.specs)
-  execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/musl-armel.sh ${regrw_musl} RESULT_VARIABLE failed)
-  if(failed)
-    message(FATAL_ERROR "regrw: no musl C library for armel (see above)")
+if(NOT REGRW_MUSL_DIR)
+  if(DEFINED ENV{REGRW_FETCH_DIR})
+    set(REGRW_MUSL_DIR $ENV{REGRW_FETCH_DIR}/musl-armel)
+  else()
+    get_filename_component(REGRW_MUSL_DIR ${CMAKE_CURRENT_LIST_DIR}/../fetched/musl-armel ABSOLUTE)
   endif()
 endif()
-set(CMAKE_C_FLAGS_INIT "-specs=${regrw_musl}/musl-gcc.specs")
-set(CMAKE_CXX_FLAGS_INIT "-specs=${regrw_musl}/musl-gcc.specs")
+set(REGRW_MUSL_DIR ${REGRW_MUSL_DIR} CACHE PATH "Debian's musl-dev for armel, unpacked (scripts/fetch musl)")
+# The compiler checks read this file again in projects of their own.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES REGRW_MUSL_DIR)
+if(NOT EXISTS ${REGRW_MUSL_DIR}/musl-gcc.specs)
+  message(FATAL_ERROR "regrw: no musl C library for armel in ${REGRW_MUSL_DIR}: fetch it with scripts/fetch musl")
+endif()
+set(CMAKE_C_FLAGS_INIT "-specs=${REGRW_MUSL_DIR}/musl-gcc.specs")
+set(CMAKE_CXX_FLAGS_INIT "-specs=${REGRW_MUSL_DIR}/musl-gcc.specs")
 # Everything made with it is static: there is no musl loader on a board.
 # 32-bit ARM Linux has 4 KiB pages (an arm64 kernel runs 32-bit programs
 # only with 4 KiB pages); newer linkers lay segments out for 64 KiB ones,
@@ -30,7 +36,7 @@ set(CMAKE_CXX_FLAGS_INIT "-specs=${regrw_musl}/musl-gcc.specs")
 # start never write-protects it, so it would only pad the file to a page.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,-z,max-page-size=4096 -Wl,-z,norelro")
 set(REGRW_RELRO OFF)
-set(CMAKE_FIND_ROOT_PATH ${regrw_musl})
+set(CMAKE_FIND_ROOT_PATH ${REGRW_MUSL_DIR})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

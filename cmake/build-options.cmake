@@ -13,6 +13,15 @@ option(REGRW_STATIC "Link regrw statically" ${CMAKE_CROSSCOMPILING})
 
 add_compile_options(-Wall -Wextra -Werror)
 
+# What scripts/fetch downloaded for the ARM builds, the board and the tests:
+# nothing is downloaded after it.
+if(DEFINED ENV{REGRW_FETCH_DIR})
+  set(regrw_fetch_default $ENV{REGRW_FETCH_DIR})
+else()
+  set(regrw_fetch_default ${PROJECT_SOURCE_DIR}/fetched)
+endif()
+set(REGRW_FETCH_DIR ${regrw_fetch_default} CACHE PATH "The folder scripts/fetch unpacks into")
+
 # The proof builds: sanitizers on everything, and the fuzzer (clang only).
 # Any sanitizer report ends the process with a failure.
 option(REGRW_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)

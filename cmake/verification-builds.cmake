@@ -14,19 +14,11 @@ endif()
 
 include(ExternalProject)
 if(REGRW_ARM)
-  # arm/ used to hold other builds (ARMv7 hard-float, then the GNU C
-  # library's); a tree configured so would keep its compiler, so such a
-  # tree is started afresh.
-  if(EXISTS ${PROJECT_BINARY_DIR}/arm/CMakeCache.txt)
-    file(STRINGS ${PROJECT_BINARY_DIR}/arm/CMakeCache.txt musl REGEX "^CMAKE_TOOLCHAIN_FILE:.*musleabi")
-    if(NOT musl)
-      file(REMOVE_RECURSE ${PROJECT_BINARY_DIR}/arm ${PROJECT_BINARY_DIR}/regrw-arm-prefix)
-    endif()
-  endif()
   ExternalProject_Add(regrw-arm
     SOURCE_DIR ${PROJECT_SOURCE_DIR}
     BINARY_DIR ${PROJECT_BINARY_DIR}/arm
     CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/arm-linux-musleabi.cmake
+               -DREGRW_MUSL_DIR=${REGRW_FETCH_DIR}/musl-armel
                -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DREGRW_TEST_TOOLS=ON
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
