@@ -14,6 +14,7 @@
 REGRW=regrw
 # The board runs the standalone ARM file: its C library's words.
 ERRWORDS=$1/arm/errwords ERRWORDS_RUNNER="qemu-arm -cpu arm926"
+# shellcheck source=tests/lib.sh
 . "$(dirname "$0")/lib.sh"
 boot=$(dirname "$0")/../lab/board/boot
 dir=$("$(dirname "$0")/../lab/board/prepare" "$1" 2>"$scratch/err")
@@ -23,60 +24,10 @@ case $? in
     *) same "the board's parts" "$(tail -5 "$scratch/err")" ""; finish ;;
 esac
 
-# The recorded cases, by number: what to do on the board, and the wants.
-n=0
-declare -a kind words outs errs args script label w_status w_out w_err w_log s_status s_out s_err s_log counts
-current=
-
-# The words of e2e-cases.sh and probe-cases.sh, for the driver: each
-# records a case.
-device() { current="$*"; }
-record() {
-    n=$((n + 1))
-    kind[n]=$1 words[n]=$current outs[n]=$stdout_to errs[n]=$stderr_to
-}
-dcheck() {
-    record run
-    args[n]=$(printf ' %q' "${@:5}")
-    label[n]="regrw ${*:5}"
-    w_status[n]=$1 w_out[n]=$2 w_err[n]=$3 w_log[n]=$4
-    s_status[n]=$1 s_out[n]=$2 s_err[n]=$3 s_log[n]=$4
-}
-strict() {
-    if [ "${kind[n]}" = probe ]; then s_out[n]=$1 s_log[n]=$2
-    else s_status[n]=$1 s_out[n]=$2 s_err[n]=$3 s_log[n]=$4; fi
-}
-session() {
-    local saved=$current w=()
-    while [ "$1" != -- ]; do w+=("$1"); shift; done; shift
-    current="${w[*]}"
-    record session
-    current=$saved
-    script[n]=$1
-}
-outcome() {
-    label[n]=$1 w_status[n]=$2 w_out[n]=$3 w_err[n]=$4 w_log[n]=
-    s_status[n]=$2 s_out[n]=$3 s_err[n]=$4 s_log[n]=
-}
-# A session's log is judged by its counts, or by a whole log (session_log).
-log_count() { local IFS=$'\x1f'; counts[n]="$*"; }
-session_log() { w_log[n]=$1 s_log[n]=$1; counts[n]=whole; }
-probe() {
-    record probe
-    args[n]=$1 label[n]="devclient $1 [$current]"
-    w_status[n]= w_out[n]=$2 w_err[n]= w_log[n]=$3
-    s_status[n]= s_out[n]=$2 s_err[n]= s_log[n]=$3
-}
-refused() {
-    local saved=$current
-    current=$1
-    record refused
-    current=$saved
-    label[n]="insmod $1"
-    w_status[n]= w_out[n]= w_err[n]= w_log[n]= s_status[n]= s_out[n]= s_err[n]= s_log[n]=
-}
-
+seeks_logged=1 limit=10
+# shellcheck source=tests/e2e-cases.sh
 . "$(dirname "$0")/e2e-cases.sh"
+# shellcheck source=tests/probe-cases.sh
 . "$(dirname "$0")/probe-cases.sh"
 
 # Only a real kernel and driver show these. The node's permission bits
@@ -145,31 +96,19 @@ report() {
     for f in out err log; do echo "H $f"; [ ! -s $t/$f ] || xxd -p $t/$f; done
 }
 c() {
-    id=$1 o=$3 e=$4
+    id=$1
     load "$2"
-    shift 4
+    shift 2
     : >$t/out; : >$t/err
-    (
-        case $o in closed) exec >&- ;; full) exec >/dev/full ;; *) exec >$t/out ;; esac
-        case $e in closed) exec 2>&- ;; *) exec 2>$t/err ;; esac
-        exec timeout 10 regrw "$@"
-    ) </dev/null
+    sh /board/launch "$@"
     report "$id" $?
 }
 # A session may change the node itself: it gets the module loaded anew.
-# Each run in it has the limit of a single case; after one is killed the
-# others are not started, and the session reports it (status 124).
 s() {
     load "$2" anew
     rm -f $t/killed
-    timeout 300 sh -c 'regrw() {
-            [ ! -e '$t'/killed ] || return 124
-            timeout 10 /bin/regrw "$@"
-            set -- $?
-            [ "$1" != 143 ] || : >'$t'/killed
-            return "$1"
-        }
-        . "$0"' "$3" </dev/null >$t/out 2>$t/err
+    REGRW=/bin/regrw RUNNER= LIMIT=10 KILLED=$t/killed timeout 300 sh -c '. /board/session-regrw; . "$0"' "$3" \
+        </dev/null >$t/out 2>$t/err
     status=$?
     [ ! -e $t/killed ] || status=124
     report "$1" $status
@@ -195,19 +134,27 @@ EOF
         lax=0; [ $pass = strict ] || lax=1
         for ((i = 1; i <= n; i++)); do
             case ${kind[i]}.$pass in
-                run.*) printf 'c %s %q %s %s%s\n' "$pass.$i" "${words[i]} lax_seek=$lax" "${outs[i]}" "${errs[i]}" "${args[i]}" ;;
-                probe.*) printf 'p %s %q %s\n' "$pass.$i" "${words[i]} lax_seek=$lax" "${args[i]}" ;;
+                run.*)
+                    read -r i_to o_to e_to <<<"${io[i]}"
+                    [ "$o_to" != file ] || o_to=\$t/out
+                    [ "$e_to" != file ] || e_to=\$t/err
+                    printf 'c %s %q %s %s %s "" timeout -k 2 10 regrw%s\n' "$pass.$i" "${case_words[i]} lax_seek=$lax" \
+                        "$i_to" "$o_to" "$e_to" "${args[i]}" ;;
+                probe.*) printf 'p %s %q %s\n' "$pass.$i" "${case_words[i]} lax_seek=$lax" "${args[i]}" ;;
                 session.strict)
                     printf "cat >/tmp/s%d <<'SESSION_END'\n%s\nSESSION_END\n" "$i" "${script[i]}"
-                    printf 's %s %q /tmp/s%d\n' "$pass.$i" "${words[i]} lax_seek=$lax" "$i" ;;
-                refused.strict) printf 'r %s %q\n' "$pass.$i" "${words[i]}" ;;
+                    printf 's %s %q /tmp/s%d\n' "$pass.$i" "${case_words[i]} lax_seek=$lax" "$i" ;;
+                refused.strict) printf 'r %s %q\n' "$pass.$i" "${case_words[i]}" ;;
             esac
         done
     done
 } >"$scratch/board-script"
 
+printf '%s\n' "$launch" >"$scratch/launch"
+printf '%s\n' "$session_regrw" >"$scratch/session-regrw"
 started=$(date +%s)
-"$boot" "$dir" --script "$scratch/board-script" >"$scratch/results" 2>"$scratch/board-err"
+"$boot" "$dir" --file launch="$scratch/launch" --file session-regrw="$scratch/session-regrw" \
+    --script "$scratch/board-script" >"$scratch/results" 2>"$scratch/board-err"
 boot_status=$?
 echo "board: $(grep -m1 '^board-shell: Linux' "$scratch/board-err" | sed 's/^board-shell: //'), $(($(date +%s) - started)) s for the boot and $(grep -c '^R ' "$scratch/results") runs"
 same "the board ran its script" "$boot_status $(grep -v '^board-shell: Linux' "$scratch/board-err")" "0 "
@@ -226,36 +173,13 @@ done <"$scratch/results"
 for pass in strict lax; do
     for ((i = 1; i <= n; i++)); do
         case ${kind[i]}.$pass in session.lax | refused.lax) continue ;; esac
-        what="$pass: ${label[i]}"
         if [ -z "${result[$pass.$i]:-}" ]; then
-            same "$what: ran on the board" "" "no result"
+            same "$pass: ${label[i]}: ran on the board" "" "no result"
             continue
         fi
         status=${result[$pass.$i]}
         for file in out err log; do unhex "${result[$pass.$i.$file]:-}" >"$scratch/$file"; done
-        # The board's timeout ends a run with SIGTERM.
-        [ "$status" != 143 ] || status=124
-        if [ $pass = strict ]; then
-            want=("${s_status[i]}" "${s_out[i]}" "${s_err[i]}" "${s_log[i]}")
-        else
-            want=("${w_status[i]}" "${w_out[i]}" "${w_err[i]}" "${w_log[i]}")
-        fi
-        case ${kind[i]} in
-            probe)
-                same "$what: answers" "$(cat "$scratch/out" "$scratch/err")" "${want[1]//;/$'\n'}"
-                same "$what: driver log" "$(cat "$scratch/log")" "${want[3]//;/$'\n'}"
-                continue ;;
-            refused)
-                same "$what: refused" "$([ "$status" != 0 ] && echo failed) $(cat "$scratch/out")" "failed refused"
-                continue ;;
-        esac
-        verdict "$what" "${want[@]:0:3}" || continue
-        if [ "${kind[i]}" = run ] || [ "${counts[i]:-}" = whole ]; then
-            same "$what: driver log" "$(cat "$scratch/log")" "${want[3]//;/$'\n'}"
-        elif [ -n "${counts[i]:-}" ]; then
-            IFS=$'\x1f' read -r -a count <<<"${counts[i]:-}"
-            same "$what: ${count[0]}" "$(count_lines "$scratch/log" "${count[@]:2}")" "${count[1]}"
-        fi
+        judge "$i" "$pass" "$pass: "
     done
 done
 

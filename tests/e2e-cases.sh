@@ -1,30 +1,8 @@
 # SPDX-License-Identifier: MIT
 # The end-to-end cases: one table, run against the stand-in (e2e.sh) and
-# against the kernel driver on the emulated board (board.sh), each of which
-# defines the words used here:
-#   device WORD...       the cases that follow run on a fresh device set up
-#                        with these parameter words, which both stand-ins
-#                        take (nregs=N, values=W0,W1,..., fail_read=E, ...)
-#   dcheck STATUS STDOUT STDERR LOG ARG...
-#                        one run of the tool, and the device's log: its
-#                        events separated by ";" ("" where nothing reached
-#                        it). Seeks are logged only by a driver: the stand-in
-#                        is a file, whose seeks the kernel answers itself.
-#   strict STATUS STDOUT STDERR LOG
-#                        what a driver that refuses any position without a
-#                        register (test_registers with lax_seek=0, its
-#                        default; a file cannot) answers instead, for the
-#                        case before
-#   session [WORD...] -- SCRIPT
-#                        a POSIX shell script with regrw on hand (each run
-#                        with the same time limit as a case), on one device;
-#                        then outcome and log_count judge it
-#   outcome LABEL STATUS STDOUT STDERR
-#   log_count LABEL WANT PATTERN...
-#                        the number of log lines matching each PATTERN
-# and stdout_to / stderr_to (see lib.sh) for the runs that follow. Errors
-# are named: errno[EIO] is its number, strerror[EIO] its words in the C
-# library of the binary under test.
+# against the kernel driver on the emulated board (board.sh). Its words are
+# the harness's own (tests/lib.sh).
+# shellcheck shell=bash
 
 U=$USAGE O="open O_RDWR|O_SYNC" C=close
 EINVAL=${strerror[EINVAL]} EIO=${strerror[EIO]}
@@ -65,6 +43,12 @@ dcheck  255    ""                   "output failed: ${strerror[ENOSPC]}"  "$O;se
 stdout_to=closed
 dcheck  255    ""                   "output failed: ${strerror[EBADF]}"   "$O;seek 2;read 2 4;$C"         0 2
 stdout_to=file
+# With standard input closed the node takes descriptor 0, which is no
+# failure of the open.
+stdin_to=closed
+dcheck  0      "reg2 = 0x80000000"  ""                       "$O;seek 2;read 2 4;$C"                      0 2
+dcheck  0      ""                   ""                       "$O;seek 1;write 1 4 07 00 00 00;$C"         1 1 7
+stdin_to=/dev/null
 # With standard error closed the node takes descriptor 2 (binary.sh shows
 # it does): a report of a failure must not be written into the register.
 stderr_to=closed
@@ -73,6 +57,10 @@ dcheck  255    ""                   ""                       "$O;seek 5;read 5 4
 strict  255    ""                   ""                       "$O;seek 5;$C"
 dcheck  255    ""                   ""                       "$O;seek 5;write 5 4 01 00 00 00;$C"         1 5 1
 strict  255    ""                   ""                       "$O;seek 5;$C"
+device values=0x01020304,0xdeadbeef,0x80000000 short_read=2
+dcheck  255    ""                   ""                       "$O;seek 2;read 2 4;$C"                      0 2
+device values=0x01020304,0xdeadbeef,0x80000000 short_write=1
+dcheck  255    ""                   ""                       "$O;seek 2;write 2 4 07 00 00 00;$C"         1 2 7
 stderr_to=file
 
 # Faults: each ends with status 255, one line on standard error and nothing

@@ -16,7 +16,7 @@ static const struct {
     {"EPERM", EPERM},   {"ENOENT", ENOENT}, {"EIO", EIO},       {"ENXIO", ENXIO},
     {"EBADF", EBADF},   {"EAGAIN", EAGAIN}, {"EACCES", EACCES}, {"EBUSY", EBUSY},
     {"ENODEV", ENODEV}, {"EISDIR", EISDIR}, {"EINVAL", EINVAL}, {"ENOSPC", ENOSPC},
-    {"ESPIPE", ESPIPE}, {"EROFS", EROFS},   {"ETIMEDOUT", ETIMEDOUT},
+    {"ESPIPE", ESPIPE}, {"EROFS", EROFS},   {"ETIMEDOUT", ETIMEDOUT}, {"EHWPOISON", EHWPOISON},
 };
 
 int main(int argc, char *argv[])

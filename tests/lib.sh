@@ -1,10 +1,13 @@
 # SPDX-License-Identifier: MIT
-# Shared by the test scripts: runs the real binary and compares exit status,
-# standard output and standard error together, one case a line.
+# The one harness of the test scripts: it runs the real binary and compares
+# exit status, standard output and standard error together, one case a line,
+# and owns the mechanics: the time limit and killed runs, closed or full
+# streams, the device log, skips and the closing line.
 #
 # Set before sourcing: REGRW (the binary) and, to run it under an emulator,
 # RUNNER (its words, e.g. "qemu-arm -cpu arm926"); the emulator must take
 # "-0 NAME" to set the program's name, as qemu-user does.
+# shellcheck shell=bash
 
 set -u
 passed=0 failed=0 skipped=0
@@ -23,8 +26,8 @@ if [ -n "${ERRWORDS:-}" ]; then
     while read -r name number text; do
         errno[$name]=$number strerror[$name]=$text
     done < <("${words_runner[@]}" "$ERRWORDS" EPERM ENOENT EIO ENXIO EBADF EAGAIN EACCES EBUSY \
-                 ENODEV EISDIR EINVAL ENOSPC ESPIPE EROFS ETIMEDOUT)
-    if ((${#strerror[@]} != 15)); then
+                 ENODEV EISDIR EINVAL ENOSPC ESPIPE EROFS ETIMEDOUT EHWPOISON)
+    if ((${#strerror[@]} != 16)); then
         echo "FAIL the C library's words for errno: none from $ERRWORDS"
         echo "0 passed, 1 failed"
         exit 1
@@ -39,12 +42,14 @@ USAGE=$(usage_text "$REGRW")
 
 devns=$(dirname "${BASH_SOURCE[0]}")/../lab/sim/devns
 # Where every run of the tool happens: a private device namespace (see
-# lab/sim/devns), never the machine's own /dev. Without a device of its own, the
-# node is absent there, so an open that should not happen shows as
+# lab/sim/devns), never the machine's own /dev. Without a device of its own,
+# the node is absent there, so an open that should not happen shows as
 # "open failed". The end-to-end tests put the stand-in there instead.
 ns=("$devns" none --)
-# Where the tool's standard output goes: a file (read back), "full" for
-# /dev/full, or "closed"; and its standard error: a file, or "closed".
+# Where the tool's standard input comes from: /dev/null, or "closed"; its
+# standard output goes to: a file (read back), "full" for /dev/full, or
+# "closed"; its standard error: a file, or "closed".
+stdin_to=/dev/null
 stdout_to=file
 stderr_to=file
 # Seconds a run may take (a run takes well under one, even under emulation
@@ -62,19 +67,35 @@ need_namespace() {
     finish
 }
 
-# The last process before the tool, inside the namespace: it sets up the
-# tool's descriptors itself, because any script started in between (devns
-# is one) takes the lowest free descriptor for its own file, and a closed
-# standard output or error would then not be closed for the tool.
-# Arguments: STDOUT STDERR NAME COMMAND..., where NAME is "" to keep the
-# command's name or "=NAME" to run it as NAME (which may be empty).
-launch='o=$1 e=$2 a=$3; shift 3
+# The last process before the tool: it sets up the tool's descriptors
+# itself, because any process started in between (devns, bwrap) may take
+# the lowest free descriptor for its own file, and a closed stream would
+# then not be closed for the tool. POSIX sh, for the board's shell too.
+# Arguments: STDIN STDOUT STDERR NAME COMMAND..., where NAME is "" to keep
+# the command's name or "=NAME" to run it as NAME (which may be empty).
+# shellcheck disable=SC2016 # expanded by the shell that runs it
+launch='i=$1 o=$2 e=$3 a=$4; shift 4
+case $i in closed) exec <&- ;; *) exec <"$i" ;; esac
 case $o in closed) exec >&- ;; full) exec >/dev/full ;; *) exec >"$o" ;; esac
 case $e in closed) exec 2>&- ;; *) exec 2>"$e" ;; esac
 if [ -n "$a" ]; then exec -a "${a#=}" "$@"; else exec "$@"; fi'
 
+# The regrw of a session script, on the host and on the board alike: each
+# run has the limit of a single case, and after one is killed the others are
+# not even started, so that a tool that hangs costs a session one limit, not
+# one a run. Set: REGRW, RUNNER, LIMIT, and KILLED, the file that says so.
+# shellcheck disable=SC2016 # expanded by the session's shell
+session_regrw='regrw() {
+    [ ! -e "$KILLED" ] || return 124
+    # RUNNER is words: split on purpose.
+    timeout -k 2 "$LIMIT" $RUNNER "$REGRW" "$@"
+    set -- $?
+    case $1 in 124|137|143) : >"$KILLED" ;; esac
+    return "$1"
+}'
+
 # run_as NAME ARG...: runs the tool with program name NAME; the outcome lands
-# in $scratch/out, $scratch/err and $status (124: killed at the time limit).
+# in $scratch/out, $scratch/err and $status.
 run_as() {
     local name=$1 as=; shift
     local cmd=("${runner[@]}")
@@ -86,21 +107,17 @@ run_as() {
     [ "$stderr_to" = file ] || err=$stderr_to
     : >"$scratch/out"
     : >"$scratch/err"
-    timeout -k 2 "$limit" "${ns[@]}" bash -c "$launch" launch "$out" "$err" "$as" \
-        "${cmd[@]}" "$REGRW" "$@" </dev/null
+    timeout -k 2 "$limit" "${ns[@]}" bash -c "$launch" launch "$stdin_to" "$out" "$err" "$as" \
+        "${cmd[@]}" "$REGRW" "$@"
     status=$?
 }
 
 # Expected text as lines: nothing for "", else the text and one newline.
 lines() { [ -z "$1" ] || printf '%s\n' "$1"; }
 
-# stand_in_log LOG: a device log of the tables ("event;event"), as the
-# stand-in keeps it: one event a line, and no seeks, which the kernel
-# answers itself for a file.
-stand_in_log() { [ -z "$1" ] || grep -v '^seek ' <<<"${1//;/$'\n'}" || true; }
-
-# killed: whether the last run was ended at the time limit.
-killed() { [ "$status" = 124 ] || [ "$status" = 137 ]; }
+# killed: whether the last run was ended at its time limit (by GNU's
+# timeout, or by busybox's on the board).
+killed() { case $status in 124 | 137 | 143) return 0 ;; *) return 1 ;; esac; }
 
 # count_lines FILE PATTERN...: how many lines of FILE match each PATTERN.
 count_lines() {
@@ -146,6 +163,143 @@ check() {
     local want_status=$1 want_out=$2 want_err=$3; shift 3
     run_as "$REGRW" "$@"
     verdict "regrw $*" "$want_status" "$want_out" "$want_err"
+}
+
+# The case tables (e2e-cases.sh, probe-cases.sh) are plain rows of these
+# words. Each row records a case; the suite then runs them all on its
+# device (run_cases: on regsim here, one at a time; tests/board.sh: on the
+# driver, in one boot) and judge holds each outcome to the row's wants.
+#   device WORD...       the cases that follow run on a fresh device set up
+#                        with these parameter words, which both stand-ins
+#                        take (nregs=N, values=W0,W1,..., fail_read=E, ...)
+#   dcheck STATUS STDOUT STDERR LOG ARG...
+#                        one run of the tool, and the device's log: its
+#                        events separated by ";" ("" where nothing reached
+#                        it). Seeks are logged only by a driver: the stand-in
+#                        is a file, whose seeks the kernel answers itself.
+#   probe "MODE STEP..." ANSWERS LOG
+#                        one run of the tests' device client (devclient),
+#                        what it printed and the log, lines separated by ";"
+#   strict STATUS STDOUT STDERR LOG, or for a probe strict ANSWERS LOG
+#                        what a driver that refuses any position without a
+#                        register (test_registers with lax_seek=0, its
+#                        default; a file cannot) answers instead
+#   session [WORD...] -- SCRIPT
+#                        a POSIX shell script with regrw on hand, on one
+#                        device, judged by the rows that follow it:
+#   outcome LABEL STATUS STDOUT STDERR
+#   log_count LABEL WANT PATTERN...
+#                        the number of log lines matching each PATTERN
+#   session_log LOG      the whole log
+#   refused "WORD..."    parameter words the device refuses to start with
+# and stdin_to / stdout_to / stderr_to for the runs that follow. Errors are
+# named: errno[EIO] is its number, strerror[EIO] its words in the C library
+# of the binary under test.
+n=0 words=
+declare -a kind case_words io args label script counts w_status w_out w_err w_log s_status s_out s_err s_log
+device() { words=$*; }
+# record KIND LABEL STATUS STDOUT STDERR LOG: a case, strict or not alike.
+record() {
+    n=$((n + 1))
+    kind[n]=$1 label[n]=$2 case_words[n]=$words io[n]="$stdin_to $stdout_to $stderr_to"
+    w_status[n]=$3 w_out[n]=$4 w_err[n]=$5 w_log[n]=$6
+    s_status[n]=$3 s_out[n]=$4 s_err[n]=$5 s_log[n]=$6
+}
+dcheck() { record run "regrw ${*:5}" "$1" "$2" "$3" "$4"; args[n]=$(printf ' %q' "${@:5}"); }
+probe() { record probe "devclient $1 [$words]" "" "$2" "" "$3"; args[n]=$1; }
+strict() {
+    if [ "${kind[n]}" = probe ]; then s_out[n]=$1 s_log[n]=$2
+    else s_status[n]=$1 s_out[n]=$2 s_err[n]=$3 s_log[n]=$4; fi
+}
+session() {
+    local saved=$words session_words=()
+    while [ "$1" != -- ]; do session_words+=("$1"); shift; done
+    words=${session_words[*]}
+    record session "" "" "" "" ""
+    words=$saved script[n]=$2
+}
+outcome() {
+    label[n]=$1 w_status[n]=$2 w_out[n]=$3 w_err[n]=$4
+    s_status[n]=$2 s_out[n]=$3 s_err[n]=$4
+}
+log_count() { local IFS=$'\x1f'; counts[n]="$*"; }
+session_log() { w_log[n]=$1 s_log[n]=$1 counts[n]=whole; }
+refused() {
+    local saved=$words
+    words=$1
+    record refused "the words $1: refused" "" "" "" ""
+    words=$saved
+}
+
+# The device's log as a case expects it: one event a line; without seeks
+# where the device is a file (seeks_logged empty), as the stand-in is.
+seeks_logged=
+device_log() {
+    [ -n "$1" ] || return 0
+    if [ -n "$seeks_logged" ]; then printf '%s\n' "${1//;/$'\n'}"
+    else grep -v '^seek ' <<<"${1//;/$'\n'}" || true; fi
+}
+
+# judge I PASS [PREFIX]: holds the outcome of case I ($status, and
+# $scratch/out, err and log) to its wants; PASS strict takes the strict ones.
+judge() {
+    local i=$1 what=${3:-}${label[$1]} count p=w
+    [ "$2" != strict ] || p=s
+    local -n want_status=${p}_status want_out=${p}_out want_err=${p}_err want_log=${p}_log
+    case ${kind[i]} in
+        probe)
+            ! killed || { verdict "$what" "" "" ""; return; }
+            same "$what: answers" "$(cat "$scratch/out" "$scratch/err")" "${want_out[i]//;/$'\n'}"
+            same "$what: log" "$(cat "$scratch/log")" "$(device_log "${want_log[i]}")"
+            return ;;
+        refused)
+            same "$what" "$([ "$status" != 0 ] && echo failed) $(cat "$scratch/out")" "failed refused"
+            return ;;
+    esac
+    verdict "$what" "${want_status[i]}" "${want_out[i]}" "${want_err[i]}" || return 0
+    if [ "${kind[i]}" = run ] || [ "${counts[i]:-}" = whole ]; then
+        same "$what: device log" "$(cat "$scratch/log")" "$(device_log "${want_log[i]}")"
+    elif [ -n "${counts[i]:-}" ]; then
+        IFS=$'\x1f' read -r -a count <<<"${counts[i]}"
+        same "$what: ${count[0]}" "$(count_lines "$scratch/log" "${count[@]:2}")" "${count[1]}"
+    fi
+}
+
+# run_cases: runs each recorded case on the stand-in, in a private /dev of
+# its own, and judges it. A probe runs $DEVCLIENT.
+run_cases() {
+    local i case_args
+    for ((i = 1; i <= n; i++)); do
+        read -r -a case_args <<<"${case_words[i]}"
+        ns=("$devns" regsim -l "$scratch/log" "${case_args[@]}" --)
+        read -r stdin_to stdout_to stderr_to <<<"${io[i]}"
+        : >"$scratch/log"
+        case ${kind[i]} in
+            run)
+                eval "case_args=(${args[i]})"
+                run_as "$REGRW" "${case_args[@]}" ;;
+            probe)
+                read -r -a case_args <<<"${args[i]}"
+                timeout -k 2 "$limit" "${ns[@]}" "$DEVCLIENT" /dev/test_registers "${case_args[@]}" \
+                    >"$scratch/out" 2>"$scratch/err"
+                status=$? ;;
+            session)
+                rm -f "$scratch/killed"
+                REGRW=$REGRW RUNNER=$RUNNER LIMIT=$limit KILLED=$scratch/killed \
+                    timeout -k 2 "$((limit * 30))" "${ns[@]}" sh -c "$session_regrw
+${script[i]}" </dev/null >"$scratch/out" 2>"$scratch/err"
+                status=$?
+                [ ! -e "$scratch/killed" ] || status=124 ;;
+            refused)
+                # Refused with the stand-in's one line of reason.
+                timeout -k 2 "$limit" "$devns" regsim "${case_args[@]}" -- true >"$scratch/err" 2>&1
+                status=$?
+                [ "$(grep -c '^regsim: ' "$scratch/err") $(tail -1 "$scratch/err")" != \
+                  "1 devns: the stand-in did not start" ] || echo refused >"$scratch/out" ;;
+        esac
+        judge "$i" lax
+    done
+    stdin_to=/dev/null stdout_to=file stderr_to=file
 }
 
 # skip REASON: a case that cannot run here. Under CI nothing may be skipped:

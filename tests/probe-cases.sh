@@ -3,16 +3,9 @@
 # against the test_registers driver on the emulated board (board.sh). The
 # tests' own client (devclient) makes exactly the calls each case names, and
 # both what the device answers and what it logs must match what it did. The
-# tool's tests rely on that log; here it is held to account. The words used
-# here, defined by each of those scripts (see e2e-cases.sh for device and
-# strict):
-#   device WORD...                a fresh device with these parameter words
-#   probe "MODE STEP..." ANSWERS LOG
-#                                 one client run; ANSWERS and LOG are lines
-#                                 separated by ";", the log with its seeks
-#   strict ANSWERS LOG            what the driver with lax_seek=0 does instead
-#   refused "WORD..."             parameter words both stand-ins refuse to
-#                                 start with
+# tool's tests rely on that log; here it is held to account. Its words are
+# the harness's own (tests/lib.sh).
+# shellcheck shell=bash
 
 ok="open -> ok" closed="close -> ok" C=close E=${strerror[EINVAL]}
 three=values=0x01020304,0xdeadbeef,0x80000000
@@ -73,6 +66,23 @@ for size in 1 2 3 5 6 7 8; do
     probe "rw seek 0 read $size"   "$ok;seek 0 -> 0;read $size -> $E;$closed"  "open O_RDWR;seek 0;read 0 $size;$C"
     probe "rw seek 0 write $bytes" "$ok;seek 0 -> 0;write $size -> $E;$closed" "open O_RDWR;seek 0;write 0 $size$(seq "$size" | xargs printf ' %02x');$C"
 done
+
+# Parameter words at their bounds: each is taken, and does what it says.
+device $three short_read=-1 short_write=-1 fail_open=0 fail_read=0 fail_write=0 fail_close=0
+probe  "rw seek 1 write 01020304 seek 1 read 4" \
+                                       "$ok;seek 1 -> 1;write 4 -> 4;seek 1 -> 1;read 4 -> 4 01 02 03 04;$closed" "open O_RDWR;seek 1;write 1 4 01 02 03 04;seek 1;read 1 4;$C"
+device $three short_read=3
+probe  "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> 3 ef be ad;$closed"               "open O_RDWR;seek 1;read 1 4;$C"
+device $three fail_open=133
+probe  "rw seek 0 read 4"              "open -> ${strerror[EHWPOISON]}"                             "open O_RDWR"
+device $three fail_close=133
+probe  "rw seek 0 read 4"              "$ok;seek 0 -> 0;read 4 -> 4 04 03 02 01;close -> ${strerror[EHWPOISON]}" "open O_RDWR;seek 0;read 0 4;$C"
+device nregs=1
+probe  "rw seek 0 read 4 seek 1 read 4" "$ok;seek 0 -> 0;read 4 -> 4 00 00 00 00;seek 1 -> 1;read 4 -> $E;$closed" "open O_RDWR;seek 0;read 0 4;seek 1;read 1 4;$C"
+strict                                 "$ok;seek 0 -> 0;read 4 -> 4 00 00 00 00;seek 1 -> $E;read 4 -> 4 00 00 00 00;$closed" "open O_RDWR;seek 0;read 0 4;seek 1;read 0 4;$C"
+device nregs=1024
+probe  "rw seek 1023 write 0000adde seek 1023 read 4" \
+                                       "$ok;seek 1023 -> 1023;write 4 -> 4;seek 1023 -> 1023;read 4 -> 4 00 00 ad de;$closed" "open O_RDWR;seek 1023;write 1023 4 00 00 ad de;seek 1023;read 1023 4;$C"
 
 # Parameter words out of their bounds: each is refused, and changes nothing.
 for words in nregs=0 nregs=1025 values=0x100000000 values=1,x values=-1 "nregs=2 values=1,2,3" \
