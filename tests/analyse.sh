@@ -13,6 +13,7 @@ failed=0
 # one (.clang-tidy), so that a newer cppcheck's new style opinions do not
 # fail the build by themselves. Where it can, it analyses every branch
 # (a newer cppcheck otherwise stops early and says so).
+# shellcheck disable=SC2054 # cppcheck's list of checks, one word
 cppcheck=(cppcheck --enable=warning,performance,portability --suppress=missingIncludeSystem
           --error-exitcode=1 --quiet)
 ! cppcheck --help | grep -q -e '--check-level' || cppcheck+=(--check-level=exhaustive)

@@ -6,6 +6,7 @@
 # kernel will see them, carry the ARM ABI's values.
 # Usage: binary.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
+# shellcheck source=tests/lib.sh
 . "$(dirname "$0")/lib.sh"
 need_namespace regsim
 
@@ -67,6 +68,7 @@ device_calls() {
 # closed, as the host's kernel hands it out (for the board's binary, to the
 # emulator that runs it): 2, which the end-to-end tests rely on.
 node_descriptor() {
+    # shellcheck disable=SC2016 # expanded by that bash
     timeout -k 2 "$limit" "$devns" regsim -- bash -c 'exec 2>&-; exec strace -f -qq -o "$0" -e trace=openat "$@"' \
         "$scratch/trace" "${runner[@]}" "$REGRW" "$@" >/dev/null
     sed -n 's|.*openat(AT_FDCWD, "/dev/test_registers", .*) = \([0-9]*\)$|\1|p' "$scratch/trace"

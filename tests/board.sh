@@ -53,6 +53,7 @@ session_log ""
 # Parameters at run time: a word out of bounds changes nothing; values reads
 # back the registers as they are, and fails rather than cut the list short.
 P=/sys/module/test_registers/parameters
+# shellcheck disable=SC2016 # the board's script, expanded there
 session nregs=4 -- 'regrw 1 3 7
     echo 134 2>/dev/null >'$P'/fail_read; echo "fail_read=134: status $?"
     echo 1,2,3,4,5 2>/dev/null >'$P'/values; echo "five values: status $?"
@@ -62,6 +63,7 @@ five values: status 1
 0
 0x0,0x0,0x0,0x7
 reg3 = 0x00000007" ""
+# shellcheck disable=SC2016 # the board's script, expanded there
 session nregs=1024 -- 'i=0 v=; while [ $i -lt 1024 ]; do v=$v,99; i=$((i + 1)); done
     echo "${v#,}" >'$P'/values; regrw 0 1023; cat '$P'/values >/dev/null 2>&1; echo "read back: status $?"'
 outcome "1,024 values: set, and too long to read back whole" 0 "reg1023 = 0x00000063
@@ -156,10 +158,12 @@ started=$(date +%s)
 "$boot" "$dir" --file launch="$scratch/launch" --file session-regrw="$scratch/session-regrw" \
     --script "$scratch/board-script" >"$scratch/results" 2>"$scratch/board-err"
 boot_status=$?
-echo "board: $(grep -m1 '^board-shell: Linux' "$scratch/board-err" | sed 's/^board-shell: //'), $(($(date +%s) - started)) s for the boot and $(grep -c '^R ' "$scratch/results") runs"
+linux=$(grep -m1 '^board-shell: Linux' "$scratch/board-err")
+echo "board: ${linux#board-shell: }, $(($(date +%s) - started)) s for the boot and $(grep -c '^R ' "$scratch/results") runs"
 same "the board ran its script" "$boot_status $(grep -v '^board-shell: Linux' "$scratch/board-err")" "0 "
 
 # The results: "R ID STATUS", then "H FILE" and that file's hex lines.
+# shellcheck disable=SC2001 # a prefix before every pair of digits
 unhex() { [ -z "$1" ] || printf '%b' "$(sed 's/../\\x&/g' <<<"$1")"; }
 declare -A result
 while read -r tag word rest; do

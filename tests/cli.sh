@@ -6,8 +6,9 @@
 # private device namespace where the node is absent.
 # Usage: cli.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
+# shellcheck source=tests/lib.sh
 . "$(dirname "$0")/lib.sh"
-need_namespace
+need_namespace none
 
 U=$USAGE
 #      status  stdout  stderr                          arguments

@@ -5,6 +5,7 @@
 # shellcheck shell=bash
 
 U=$USAGE O="open O_RDWR|O_SYNC" C=close
+# shellcheck disable=SC2154 # the harness's words for errno
 EINVAL=${strerror[EINVAL]} EIO=${strerror[EIO]}
 L="lseek failed: $EINVAL"
 
@@ -42,12 +43,14 @@ stdout_to=full
 dcheck  255    ""                   "output failed: ${strerror[ENOSPC]}"  "$O;seek 2;read 2 4;$C"         0 2
 stdout_to=closed
 dcheck  255    ""                   "output failed: ${strerror[EBADF]}"   "$O;seek 2;read 2 4;$C"         0 2
-stdout_to=file
+# shellcheck disable=SC2034 # read by the harness
+stdout_to='file'
 # With standard input closed the node takes descriptor 0, which is no
 # failure of the open.
 stdin_to=closed
 dcheck  0      "reg2 = 0x80000000"  ""                       "$O;seek 2;read 2 4;$C"                      0 2
 dcheck  0      ""                   ""                       "$O;seek 1;write 1 4 07 00 00 00;$C"         1 1 7
+# shellcheck disable=SC2034 # read by the harness
 stdin_to=/dev/null
 # With standard error closed the node takes descriptor 2 (binary.sh shows
 # it does): a report of a failure must not be written into the register.
@@ -61,31 +64,33 @@ device values=0x01020304,0xdeadbeef,0x80000000 short_read=2
 dcheck  255    ""                   ""                       "$O;seek 2;read 2 4;$C"                      0 2
 device values=0x01020304,0xdeadbeef,0x80000000 short_write=1
 dcheck  255    ""                   ""                       "$O;seek 2;write 2 4 07 00 00 00;$C"         1 2 7
-stderr_to=file
+# shellcheck disable=SC2034 # read by the harness
+stderr_to='file'
 
 # Faults: each ends with status 255, one line on standard error and nothing
 # on standard output.
 W="$O;seek 2;write 2 4 07 00 00 00;$C" R="$O;seek 2;read 2 4;$C"
 #                                  status stdout stderr                                    device log  arguments
-device fail_open=${errno[EACCES]}; dcheck 255 "" "open failed: ${strerror[EACCES]}"        "$O"        0 2
-device fail_open=${errno[ENODEV]}; dcheck 255 "" "open failed: ${strerror[ENODEV]}"        "$O"        1 2 7
-device fail_read=${errno[EIO]};    dcheck 255 "" "read failed: $EIO"                       "$R"        0 2
+# shellcheck disable=SC2154 # the harness's numbers for errno
+device "fail_open=${errno[EACCES]}"; dcheck 255 "" "open failed: ${strerror[EACCES]}"        "$O"        0 2
+device "fail_open=${errno[ENODEV]}"; dcheck 255 "" "open failed: ${strerror[ENODEV]}"        "$O"        1 2 7
+device "fail_read=${errno[EIO]}";    dcheck 255 "" "read failed: $EIO"                       "$R"        0 2
 device short_read=3;               dcheck 255 "" "read failed: 3 of 4 bytes transferred"   "$R"        0 2
 device short_read=0;               dcheck 255 "" "read failed: 0 of 4 bytes transferred"   "$R"        0 2
-device fail_write=${errno[EIO]};   dcheck 255 "" "write failed: $EIO"                      "$W"        1 2 7
+device "fail_write=${errno[EIO]}";   dcheck 255 "" "write failed: $EIO"                      "$W"        1 2 7
 device short_write=1;              dcheck 255 "" "write failed: 1 of 4 bytes transferred"  "$W"        1 2 7
-device fail_close=${errno[EIO]};   dcheck 255 "" "close failed: $EIO"                      "$R"        0 2
+device "fail_close=${errno[EIO]}";   dcheck 255 "" "close failed: $EIO"                      "$R"        0 2
                                    dcheck 255 "" "close failed: $EIO"                      "$W"        1 2 7
 # Two faults in one run: the first is the one reported, with its own errno.
-device fail_read=${errno[EIO]} fail_close=${errno[EACCES]}
+device "fail_read=${errno[EIO]}" "fail_close=${errno[EACCES]}"
                                    dcheck 255 "" "read failed: $EIO"                       "$R"        0 2
-device fail_write=${errno[ENOSPC]} fail_close=${errno[EIO]}
+device "fail_write=${errno[ENOSPC]}" "fail_close=${errno[EIO]}"
                                    dcheck 255 "" "write failed: ${strerror[ENOSPC]}"       "$W"        1 2 7
-device short_read=2 fail_close=${errno[EIO]}
+device short_read=2 "fail_close=${errno[EIO]}"
                                    dcheck 255 "" "read failed: 2 of 4 bytes transferred"   "$R"        0 2
-device short_write=3 fail_close=${errno[EIO]}
+device short_write=3 "fail_close=${errno[EIO]}"
                                    dcheck 255 "" "write failed: 3 of 4 bytes transferred"  "$W"        1 2 7
-device fail_close=${errno[EIO]};   dcheck 255 "" "$L"                                      "$O;seek -1;$C" 0 -1
+device "fail_close=${errno[EIO]}";   dcheck 255 "" "$L"                                      "$O;seek -1;$C" 0 -1
 
 # A written word is the word read back, in a later run; a refused write
 # leaves the register as it was.
@@ -100,6 +105,7 @@ reg2 = 0x0000007b" ""
 # Load: 1,000 runs from 8 parallel workers, each writing (63 times) and
 # reading back (62 times) its own 8 of 64 registers, then a read-back of all
 # 64. Every run must reach the device as one open and one whole word.
+# shellcheck disable=SC2016 # the session's script, expanded there
 session nregs=64 -- '
     worker() {
         j=0 runs=0

@@ -16,6 +16,7 @@ need_namespace regsim
 # The stand-in stops cleanly on SIGTERM and SIGINT: it unmounts itself, and
 # the node is an empty file again.
 for signal in TERM INT; do
+    # shellcheck disable=SC2016 # the session's script, expanded there
     session -- '
         regrw 0 1
         for p in /proc/[0-9]*; do
@@ -39,8 +40,8 @@ for kind in none dir fifo null full regsim-ro; do
         none)      r="open failed: ${strerror[ENOENT]}"          w=$r ;;
         dir)       r="open failed: ${strerror[EISDIR]}"          w=$r ;;
         fifo)      r="lseek failed: ${strerror[ESPIPE]}"         w=$r ;;
-        null)      r="read failed: 0 of 4 bytes transferred"     w= ;;   # end of file
-        full)      r=                                            w="write failed: ${strerror[ENOSPC]}" ;;
+        null)      r="read failed: 0 of 4 bytes transferred"     w='' ;; # end of file
+        full)      r=''                                          w="write failed: ${strerror[ENOSPC]}" ;;
         regsim-ro) r="open failed: ${strerror[EROFS]}"           w=$r ;; # a read needs write access too
     esac
     : >"$scratch/log"

@@ -107,8 +107,10 @@ if [ -n "${armhf_deb:-}" ]; then
     dpkg --root="$root" --add-architecture armhf
     out=$(dpkg --root="$root" -i "$armhf_deb" 2>&1; echo "status $?")
     same "armhf: dpkg installs it on a Debian armhf root" "$(tail -1 <<<"$out")" "status 0" || echo "$out"
+    # shellcheck disable=SC2016 # dpkg-query's own format words
     same "armhf: installed" "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Package}:${Architecture} ${Status}\n' regrw)" \
         "regrw:armhf install ok installed"
+    # shellcheck disable=SC2054 # one word of the stand-in's, with its commas
     ns=("$devns" regsim values=0,0,0x1234abcd --)
     runner=(qemu-arm -cpu cortex-a15 -L "$root")
     REGRW=$root/usr/bin/regrw

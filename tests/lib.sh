@@ -24,6 +24,7 @@ declare -A strerror=() errno=()
 if [ -n "${ERRWORDS:-}" ]; then
     read -r -a words_runner <<<"${ERRWORDS_RUNNER-$RUNNER}"
     while read -r name number text; do
+        # shellcheck disable=SC2034 # errno is for the tables
         errno[$name]=$number strerror[$name]=$text
     done < <("${words_runner[@]}" "$ERRWORDS" EPERM ENOENT EIO ENXIO EBADF EAGAIN EACCES EBUSY \
                  ENODEV EISDIR EINVAL ENOSPC ESPIPE EROFS ETIMEDOUT EHWPOISON)
@@ -38,6 +39,7 @@ fi
 usage_text() {
     printf 'Proper usage: %s <R/W> <REG_NUM> [DATA]\n\tR/W - Read = 0 Write = 1\n\tREG_NUM - [0:2]\n\tDATA - data to be written to reg' "$1"
 }
+# shellcheck disable=SC2034 # for the suites
 USAGE=$(usage_text "$REGRW")
 
 devns=$(dirname "${BASH_SOURCE[0]}")/../lab/sim/devns
@@ -50,8 +52,8 @@ ns=("$devns" none --)
 # standard output goes to: a file (read back), "full" for /dev/full, or
 # "closed"; its standard error: a file, or "closed".
 stdin_to=/dev/null
-stdout_to=file
-stderr_to=file
+stdout_to='file'
+stderr_to='file'
 # Seconds a run may take (a run takes well under one, even under emulation
 # or the sanitizers); a run still going then is killed and fails its case,
 # and the suite goes on.
@@ -243,22 +245,22 @@ device_log() {
 # judge I PASS [PREFIX]: holds the outcome of case I ($status, and
 # $scratch/out, err and log) to its wants; PASS strict takes the strict ones.
 judge() {
-    local i=$1 what=${3:-}${label[$1]} count p=w
-    [ "$2" != strict ] || p=s
-    local -n want_status=${p}_status want_out=${p}_out want_err=${p}_err want_log=${p}_log
+    local i=$1 what=${3:-}${label[$1]} count want
+    if [ "$2" = strict ]; then want=("${s_status[i]}" "${s_out[i]}" "${s_err[i]}" "${s_log[i]}")
+    else want=("${w_status[i]}" "${w_out[i]}" "${w_err[i]}" "${w_log[i]}"); fi
     case ${kind[i]} in
         probe)
             ! killed || { verdict "$what" "" "" ""; return; }
-            same "$what: answers" "$(cat "$scratch/out" "$scratch/err")" "${want_out[i]//;/$'\n'}"
-            same "$what: log" "$(cat "$scratch/log")" "$(device_log "${want_log[i]}")"
+            same "$what: answers" "$(cat "$scratch/out" "$scratch/err")" "${want[1]//;/$'\n'}"
+            same "$what: log" "$(cat "$scratch/log")" "$(device_log "${want[3]}")"
             return ;;
         refused)
             same "$what" "$([ "$status" != 0 ] && echo failed) $(cat "$scratch/out")" "failed refused"
             return ;;
     esac
-    verdict "$what" "${want_status[i]}" "${want_out[i]}" "${want_err[i]}" || return 0
+    verdict "$what" "${want[@]:0:3}" || return 0
     if [ "${kind[i]}" = run ] || [ "${counts[i]:-}" = whole ]; then
-        same "$what: device log" "$(cat "$scratch/log")" "$(device_log "${want_log[i]}")"
+        same "$what: device log" "$(cat "$scratch/log")" "$(device_log "${want[3]}")"
     elif [ -n "${counts[i]:-}" ]; then
         IFS=$'\x1f' read -r -a count <<<"${counts[i]}"
         same "$what: ${count[0]}" "$(count_lines "$scratch/log" "${count[@]:2}")" "${count[1]}"
@@ -299,7 +301,7 @@ ${script[i]}" </dev/null >"$scratch/out" 2>"$scratch/err"
         esac
         judge "$i" lax
     done
-    stdin_to=/dev/null stdout_to=file stderr_to=file
+    stdin_to=/dev/null stdout_to='file' stderr_to='file'
 }
 
 # skip REASON: a case that cannot run here. Under CI nothing may be skipped:

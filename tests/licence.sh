@@ -6,10 +6,11 @@
 # change the input).
 # Usage: licence.sh SOURCE-DIR
 REGRW=regrw
+# shellcheck source=tests/lib.sh
 . "$(dirname "$0")/lib.sh"
 cd "$1" || exit 1
 mapfile -t tracked < <(git ls-files 2>/dev/null)
-same "files tracked by git" "$(((${#tracked[@]} > 0)) && echo some)" some
+same "files tracked by git" "$( ((${#tracked[@]} > 0)) && echo some)" some
 missing=()
 for file in "${tracked[@]}"; do
     case $file in

@@ -4,6 +4,7 @@
 # Usage: manual.sh PAGE
 page=$1
 REGRW=regrw
+# shellcheck source=tests/lib.sh
 . "$(dirname "$0")/lib.sh"
 for lint in "mandoc -Tlint -W warning" "groff -mdoc -ww -z"; do
     out=$($lint "$page" 2>&1; echo "status $?")

@@ -7,6 +7,7 @@
 # the harness's own (tests/lib.sh).
 # shellcheck shell=bash
 
+# shellcheck disable=SC2154 # the harness's words for errno
 ok="open -> ok" closed="close -> ok" C=close E=${strerror[EINVAL]}
 three=values=0x01020304,0xdeadbeef,0x80000000
 
@@ -39,13 +40,14 @@ device nregs=64
 probe  "rw seek 63 read 4 seek 64 read 4" "$ok;seek 63 -> 63;read 4 -> 4 00 00 00 00;seek 64 -> 64;read 4 -> $E;$closed" "open O_RDWR;seek 63;read 63 4;seek 64;read 64 4;$C"
 strict                                 "$ok;seek 63 -> 63;read 4 -> 4 00 00 00 00;seek 64 -> $E;read 4 -> 4 00 00 00 00;$closed" "open O_RDWR;seek 63;read 63 4;seek 64;read 63 4;$C"
 
+# shellcheck disable=SC2154 # the harness's numbers for errno
 # Faults: each as set, and logged as it reached the device; a refusal comes
 # before any fault.
-device $three fail_open=${errno[EACCES]}
+device $three "fail_open=${errno[EACCES]}"
 probe  "rw+sync seek 0 read 4"         "open -> ${strerror[EACCES]}"                                "open O_RDWR|O_SYNC"
-device $three fail_read=${errno[EIO]}
+device $three "fail_read=${errno[EIO]}"
 probe  "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> ${strerror[EIO]};$closed"         "open O_RDWR;seek 1;read 1 4;$C"
-device $three fail_write=${errno[ENOSPC]}
+device $three "fail_write=${errno[ENOSPC]}"
 probe  "rw seek 1 write 01020304 seek 1 read 4" \
                                        "$ok;seek 1 -> 1;write 4 -> ${strerror[ENOSPC]};seek 1 -> 1;read 4 -> 4 ef be ad de;$closed" "open O_RDWR;seek 1;write 1 4 01 02 03 04;seek 1;read 1 4;$C"
 device $three short_read=2
@@ -56,7 +58,7 @@ probe  "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> 0;$closed"    
 device $three short_write=3
 probe  "rw seek 1 write 01020304 seek 1 read 4" \
                                        "$ok;seek 1 -> 1;write 4 -> 3;seek 1 -> 1;read 4 -> 4 ef be ad de;$closed" "open O_RDWR;seek 1;write 1 4 01 02 03 04;seek 1;read 1 4;$C"
-device $three fail_close=${errno[EIO]}
+device $three "fail_close=${errno[EIO]}"
 probe  "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;close -> ${strerror[EIO]}" "open O_RDWR;seek 1;read 1 4;$C"
 
 # Sizes: only 4 bytes move a word; every size reaches the log as sent.

@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: MIT
+# shellcheck shell=bash
 # Sourced by lab/board/prepare and tests/driver.sh: building the driver
 # against a kernel's headers, as scripts/fetch unpacked them.
 
@@ -9,7 +10,8 @@ fetched=${REGRW_FETCH_DIR:-$(cd "$driver_src/../.." && pwd)/fetched}
 # kernel_fetched PART: the release of the kernel scripts/fetch PART (board or
 # driver) unpacked, or a line saying how to fetch it and a failure.
 kernel_fetched() {
-    local dir=$fetched/linux-$([ "$1" = board ] && echo armhf || echo amd64)
+    local dir=$fetched/linux-amd64
+    [ "$1" != board ] || dir=$fetched/linux-armhf
     if [ ! -f "$dir/.done" ]; then
         say "no kernel headers in $dir: fetch them with scripts/fetch $1"
         return 1
