@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: MIT
 # Debian's armhf: ARMv7 with hardware floating point and Thumb-2. Cross
 # compiler: g++-arm-linux-gnueabihf. This build is for Debian armhf systems
-# and the armhf package; the file to copy onto any board is the armel build
-# (arm-linux-gnueabi.cmake), which also runs on processors older than ARMv7.
+# and the armhf package; the file to copy onto any board is the static musl
+# build (arm-linux-musleabi.cmake), which also runs on processors older than
+# ARMv7.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 set(CMAKE_C_COMPILER arm-linux-gnueabihf-gcc)
