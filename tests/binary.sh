@@ -37,15 +37,19 @@ flags_word() {
     done
     printf '0x%x' "$word"
 }
+# A run that is killed at the time limit says so, among its calls.
 raw_calls() {
     if ((${#runner[@]} == 0)); then
         timeout -k 2 "$limit" "$devns" regsim -- strace -qq -X raw -o "$scratch/trace" \
             -e trace=openat,lseek,read,write,close "$REGRW" "$@" >/dev/null 2>&1
+        status=$?
         sed 's/, /,/g; s/) *= /) = /' "$scratch/trace"
     else
-        timeout -k 2 "$limit" "$devns" regsim -- "${runner[@]}" -strace "$REGRW" "$@" 2>&1 >/dev/null |
-            sed 's/^[0-9]* //; s/0x[0-9a-f]*/PTR/g'
+        timeout -k 2 "$limit" "$devns" regsim -- "${runner[@]}" -strace "$REGRW" "$@" 2>"$scratch/trace" >/dev/null
+        status=$?
+        sed 's/^[0-9]* //; s/0x[0-9a-f]*/PTR/g' "$scratch/trace"
     fi
+    ! killed || echo "killed at the time limit"
 }
 device_calls() {
     local call fd=none
@@ -60,6 +64,8 @@ device_calls() {
             echo "open(/dev/test_registers,$flags) = FD"
         elif [[ $call =~ $call_re ]] && [ "${BASH_REMATCH[2]}" = "$fd" ]; then
             echo "${BASH_REMATCH[1]}(FD${BASH_REMATCH[3]}"
+        elif [[ $call == killed* ]]; then
+            echo "$call"
         fi
     done | tr '\n' ';'
 }
