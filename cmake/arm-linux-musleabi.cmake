@@ -23,11 +23,14 @@ endif()
 set(REGRW_MUSL_DIR ${REGRW_MUSL_DIR} CACHE PATH "Debian's musl-dev for armel, unpacked (scripts/fetch musl)")
 # The compiler checks read this file again in projects of their own.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES REGRW_MUSL_DIR)
-if(NOT EXISTS ${REGRW_MUSL_DIR}/musl-gcc.specs)
-  message(FATAL_ERROR "regrw: no musl C library for armel in ${REGRW_MUSL_DIR}: fetch it with scripts/fetch musl")
+if(EXISTS ${REGRW_MUSL_DIR}/musl-gcc.specs)
+  set(CMAKE_C_FLAGS_INIT "-specs=${REGRW_MUSL_DIR}/musl-gcc.specs")
+  set(CMAKE_CXX_FLAGS_INIT "-specs=${REGRW_MUSL_DIR}/musl-gcc.specs")
+else()
+  # Refused once the project starts (build-options.cmake), where it takes
+  # one line: here CMake would add errors of its own that mislead.
+  set(REGRW_MUSL_MISSING ON)
 endif()
-set(CMAKE_C_FLAGS_INIT "-specs=${REGRW_MUSL_DIR}/musl-gcc.specs")
-set(CMAKE_CXX_FLAGS_INIT "-specs=${REGRW_MUSL_DIR}/musl-gcc.specs")
 # Everything made with it is static: there is no musl loader on a board.
 # 32-bit ARM Linux has 4 KiB pages (an arm64 kernel runs 32-bit programs
 # only with 4 KiB pages); newer linkers lay segments out for 64 KiB ones,

@@ -1,5 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Every build option of the project in one place.
+if(REGRW_MUSL_MISSING)
+  message(FATAL_ERROR "regrw: musl for armel is missing: scripts/fetch musl")
+endif()
 set(CMAKE_CXX_STANDARD 20)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)
