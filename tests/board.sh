@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The tool on the emulated board, against the test_registers driver on a
-# real 32-bit ARM kernel, in one boot: the end-to-end table (e2e-cases.sh)
-# and the stand-ins' own table (probe-cases.sh), each twice: with the driver
-# refusing any position without a register (its default) and with
-# lax_seek=1 (it then answers as the stand-in does); then what only a real
-# kernel and driver show: the node's permission bits, the module's removal
-# and its parameters at run time. The cases run on the board; their outcomes
-# come back hex-encoded and are judged here, with the same helpers as
-# everywhere. Then two short boots: the lines of a board session in the
-# order they were written, and a board past its time limit.
+# real 32-bit ARM kernel, in one boot: both tables (e2e-cases.sh,
+# probe-cases.sh), with the driver refusing any position without a register
+# (its default) and with lax_seek=1, as the stand-in answers; then what only
+# a real kernel and driver show: the node's permission bits, the module's
+# removal, its parameters at run time. The outcomes come back and are judged
+# here as on the host. Then two short boots: the lines of a board session in
+# the order they were written, and a board past its time limit.
 # Usage: board.sh BUILD-DIR   (the board is made there by lab/board/prepare)
 REGRW=regrw
 # The board runs the standalone ARM file: its C library's words.
@@ -91,11 +89,11 @@ load() {
     for kv in $1; do case $kv in nregs=*) ;; *) echo "${kv#*=}" >$P/${kv%%=*} ;; esac; done
     dmesg -c >/dev/null
 }
-# The outcome, every file as hex lines after its own header.
+# The outcome as one line, "R ID STATUS OUT ERR LOG", each file in base64
+# after a "=", which keeps an empty one a word.
 report() {
     dmesg -c | sed -n 's/^\[[^]]*\] test_registers: //p' >$t/log
-    echo "R $1 $2"
-    for f in out err log; do echo "H $f"; [ ! -s $t/$f ] || xxd -p $t/$f; done
+    echo "R $1 $2 =$(base64 -w0 $t/out) =$(base64 -w0 $t/err) =$(base64 -w0 $t/log)"
 }
 c() {
     id=$1
@@ -162,17 +160,8 @@ linux=$(grep -m1 '^board-shell: Linux' "$scratch/board-err")
 echo "board: ${linux#board-shell: }, $(($(date +%s) - started)) s for the boot and $(grep -c '^R ' "$scratch/results") runs"
 same "the board ran its script" "$boot_status $(grep -v '^board-shell: Linux' "$scratch/board-err")" "0 "
 
-# The results: "R ID STATUS", then "H FILE" and that file's hex lines.
-# shellcheck disable=SC2001 # a prefix before every pair of digits
-unhex() { [ -z "$1" ] || printf '%b' "$(sed 's/../\\x&/g' <<<"$1")"; }
 declare -A result
-while read -r tag word rest; do
-    case $tag in
-        R) id=$word; result[$id]=$rest ;;
-        H) file=$word; result[$id.$file]= ;;
-        *) result[$id.$file]+=$tag ;;
-    esac
-done <"$scratch/results"
+while read -r tag id rest; do [ "$tag" != R ] || result[$id]=$rest; done <"$scratch/results"
 
 for pass in strict lax; do
     for ((i = 1; i <= n; i++)); do
@@ -181,8 +170,9 @@ for pass in strict lax; do
             same "$pass: ${label[i]}: ran on the board" "" "no result"
             continue
         fi
-        status=${result[$pass.$i]}
-        for file in out err log; do unhex "${result[$pass.$i.$file]:-}" >"$scratch/$file"; done
+        # shellcheck disable=SC2034 # read through ${!file}
+        read -r status out err log <<<"${result[$pass.$i]}"
+        for file in out err log; do base64 -d <<<"${!file#=}" >"$scratch/$file"; done
         judge "$i" "$pass" "$pass: "
     done
 done

@@ -2,10 +2,9 @@
 # The end-to-end cases: one table, run against the stand-in (e2e.sh) and
 # against the kernel driver on the emulated board (board.sh). Its words are
 # the harness's own (tests/lib.sh).
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034,SC2154 # the harness sets and reads its variables
 
 U=$USAGE O="open O_RDWR|O_SYNC" C=close
-# shellcheck disable=SC2154 # the harness's words for errno
 EINVAL=${strerror[EINVAL]} EIO=${strerror[EIO]}
 L="lseek failed: $EINVAL"
 
@@ -43,14 +42,11 @@ stdout_to=full
 dcheck  255    ""                   "output failed: ${strerror[ENOSPC]}"  "$O;seek 2;read 2 4;$C"         0 2
 stdout_to=closed
 dcheck  255    ""                   "output failed: ${strerror[EBADF]}"   "$O;seek 2;read 2 4;$C"         0 2
-# shellcheck disable=SC2034 # read by the harness
 stdout_to='file'
 # With standard input closed the node takes descriptor 0, which is no
 # failure of the open.
 stdin_to=closed
 dcheck  0      "reg2 = 0x80000000"  ""                       "$O;seek 2;read 2 4;$C"                      0 2
-dcheck  0      ""                   ""                       "$O;seek 1;write 1 4 07 00 00 00;$C"         1 1 7
-# shellcheck disable=SC2034 # read by the harness
 stdin_to=/dev/null
 # With standard error closed the node takes descriptor 2 (binary.sh shows
 # it does): a report of a failure must not be written into the register.
@@ -60,18 +56,14 @@ dcheck  255    ""                   ""                       "$O;seek 5;read 5 4
 strict  255    ""                   ""                       "$O;seek 5;$C"
 dcheck  255    ""                   ""                       "$O;seek 5;write 5 4 01 00 00 00;$C"         1 5 1
 strict  255    ""                   ""                       "$O;seek 5;$C"
-device values=0x01020304,0xdeadbeef,0x80000000 short_read=2
+device short_read=2
 dcheck  255    ""                   ""                       "$O;seek 2;read 2 4;$C"                      0 2
-device values=0x01020304,0xdeadbeef,0x80000000 short_write=1
-dcheck  255    ""                   ""                       "$O;seek 2;write 2 4 07 00 00 00;$C"         1 2 7
-# shellcheck disable=SC2034 # read by the harness
 stderr_to='file'
 
 # Faults: each ends with status 255, one line on standard error and nothing
 # on standard output.
 W="$O;seek 2;write 2 4 07 00 00 00;$C" R="$O;seek 2;read 2 4;$C"
 #                                  status stdout stderr                                    device log  arguments
-# shellcheck disable=SC2154 # the harness's numbers for errno
 device "fail_open=${errno[EACCES]}"; dcheck 255 "" "open failed: ${strerror[EACCES]}"        "$O"        0 2
 device "fail_open=${errno[ENODEV]}"; dcheck 255 "" "open failed: ${strerror[ENODEV]}"        "$O"        1 2 7
 device "fail_read=${errno[EIO]}";    dcheck 255 "" "read failed: $EIO"                       "$R"        0 2

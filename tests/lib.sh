@@ -168,57 +168,52 @@ check() {
 }
 
 # The case tables (e2e-cases.sh, probe-cases.sh) are plain rows of these
-# words. Each row records a case; the suite then runs them all on its
-# device (run_cases: on regsim here, one at a time; tests/board.sh: on the
-# driver, in one boot) and judge holds each outcome to the row's wants.
-#   device WORD...       the cases that follow run on a fresh device set up
-#                        with these parameter words, which both stand-ins
-#                        take (nregs=N, values=W0,W1,..., fail_read=E, ...)
+# words. Each row records a case; the suite runs them on its device
+# (run_cases: on regsim, one at a time; tests/board.sh: on the driver, in
+# one boot), and judge holds each outcome to its row.
+#   device WORD...       the cases that follow run on a fresh device with
+#                        these parameter words (nregs=N, fail_read=E, ...)
 #   dcheck STATUS STDOUT STDERR LOG ARG...
-#                        one run of the tool, and the device's log: its
-#                        events separated by ";" ("" where nothing reached
-#                        it). Seeks are logged only by a driver: the stand-in
-#                        is a file, whose seeks the kernel answers itself.
+#                        one run of the tool, and the device's log: events
+#                        separated by ";" ("" where nothing reached it); a
+#                        file's seeks never reach it, so regsim logs none
 #   probe "MODE STEP..." ANSWERS LOG
-#                        one run of the tests' device client (devclient),
-#                        what it printed and the log, lines separated by ";"
+#                        one run of the tests' client (devclient): what it
+#                        printed and the log, lines separated by ";"
 #   strict STATUS STDOUT STDERR LOG, or for a probe strict ANSWERS LOG
-#                        what a driver that refuses any position without a
-#                        register (test_registers with lax_seek=0, its
-#                        default; a file cannot) answers instead
+#                        what the driver answers instead with lax_seek=0,
+#                        its default, refusing positions without a register
 #   session [WORD...] -- SCRIPT
 #                        a POSIX shell script with regrw on hand, on one
 #                        device, judged by the rows that follow it:
 #   outcome LABEL STATUS STDOUT STDERR
-#   log_count LABEL WANT PATTERN...
-#                        the number of log lines matching each PATTERN
+#   log_count LABEL WANT PATTERN...   log lines matching each PATTERN
 #   session_log LOG      the whole log
 #   refused "WORD..."    parameter words the device refuses to start with
-# and stdin_to / stdout_to / stderr_to for the runs that follow. Errors are
-# named: errno[EIO] is its number, strerror[EIO] its words in the C library
-# of the binary under test.
+# and stdin_to / stdout_to / stderr_to for the runs that follow. errno[EIO]
+# is a number, strerror[EIO] its words in the binary's C library.
 n=0 words=
 declare -a kind case_words io args label script counts w_status w_out w_err w_log s_status s_out s_err s_log
 device() { words=$*; }
-# record KIND LABEL STATUS STDOUT STDERR LOG: a case, strict or not alike.
+# record KIND WORDS LABEL STATUS STDOUT STDERR LOG: a case on a device with
+# WORDS, its strict wants as its others until strict says.
 record() {
     n=$((n + 1))
-    kind[n]=$1 label[n]=$2 case_words[n]=$words io[n]="$stdin_to $stdout_to $stderr_to"
-    w_status[n]=$3 w_out[n]=$4 w_err[n]=$5 w_log[n]=$6
-    s_status[n]=$3 s_out[n]=$4 s_err[n]=$5 s_log[n]=$6
+    kind[n]=$1 case_words[n]=$2 label[n]=$3 io[n]="$stdin_to $stdout_to $stderr_to"
+    w_status[n]=$4 w_out[n]=$5 w_err[n]=$6 w_log[n]=$7
+    s_status[n]=$4 s_out[n]=$5 s_err[n]=$6 s_log[n]=$7
 }
-dcheck() { record run "regrw ${*:5}" "$1" "$2" "$3" "$4"; args[n]=$(printf ' %q' "${@:5}"); }
-probe() { record probe "devclient $1 [$words]" "" "$2" "" "$3"; args[n]=$1; }
+dcheck() { record run "$words" "regrw ${*:5}" "$@"; args[n]=$(printf ' %q' "${@:5}"); }
+probe() { record probe "$words" "devclient $1 [$words]" "" "$2" "" "$3"; args[n]=$1; }
 strict() {
     if [ "${kind[n]}" = probe ]; then s_out[n]=$1 s_log[n]=$2
     else s_status[n]=$1 s_out[n]=$2 s_err[n]=$3 s_log[n]=$4; fi
 }
 session() {
-    local saved=$words session_words=()
+    local session_words=()
     while [ "$1" != -- ]; do session_words+=("$1"); shift; done
-    words=${session_words[*]}
-    record session "" "" "" "" ""
-    words=$saved script[n]=$2
+    record session "${session_words[*]}" "" "" "" "" ""
+    script[n]=$2
 }
 outcome() {
     label[n]=$1 w_status[n]=$2 w_out[n]=$3 w_err[n]=$4
@@ -226,12 +221,7 @@ outcome() {
 }
 log_count() { local IFS=$'\x1f'; counts[n]="$*"; }
 session_log() { w_log[n]=$1 s_log[n]=$1 counts[n]=whole; }
-refused() {
-    local saved=$words
-    words=$1
-    record refused "the words $1: refused" "" "" "" ""
-    words=$saved
-}
+refused() { record refused "$1" "the words $1: refused" "" "" "" ""; }
 
 # The device's log as a case expects it: one event a line; without seeks
 # where the device is a file (seeks_logged empty), as the stand-in is.

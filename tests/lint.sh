@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The project's files as files, one check a run:
+#   shellcheck  every shell file passes shellcheck, every finding an error:
+#               the shell is held as the C++ is. Sourced files are followed
+#               ("# shellcheck source=" lines), and checked on their own
+#               too, since shellcheck reports only on the files it is given.
+#               A false alarm is disabled on its own line, with the reason.
+#   licence     every file says its licence in its first lines (MIT; the
+#               kernel module GPL-2.0 OR MIT), but for the licence itself,
+#               the documents that state it, and the fuzzer's seed inputs
+#               (raw bytes, where a line would change the input)
+#   manual      the manual page renders without a single warning from
+#               either formatter
+# Usage: lint.sh CHECK SOURCE-DIR
+REGRW=regrw
+# shellcheck source=tests/lib.sh
+. "$(dirname "$0")/lib.sh"
+cd "$2" || exit 1
+# The project's files; outside a git checkout (a source tarball), every file.
+mapfile -t files < <(git ls-files 2>/dev/null || find . -path ./build -prune -o -path ./fetched -prune -o -type f -print)
+files=("${files[@]#./}")
+same "the project's files" "$( ((${#files[@]} > 50)) && echo found)" found
+case $1 in
+    shellcheck)
+        shell=()
+        for file in "${files[@]}"; do
+            if [[ $file == *.sh ]] || head -1 "$file" | grep -qE '^#!.*\b(bash|sh)$' ||
+                    grep -q '^# shellcheck shell=' "$file"; then
+                shell+=("$file")
+            fi
+        done
+        out=$(shellcheck -x --severity=style "${shell[@]}" 2>&1; echo "status $?")
+        same "shellcheck -x over ${#shell[@]} files" "$out" "status 0" ;;
+    licence)
+        missing=()
+        for file in "${files[@]}"; do
+            case $file in
+                LICENSE | README.md | cmake/debian/copyright | cmake/debian/changelog.in | tests/fuzz/corpus/*) continue ;;
+            esac
+            # The kernel module and its header are dual-licensed, as the
+            # kernel wants: GPL-2.0 OR MIT.
+            licence=MIT
+            case $file in lab/driver/*.c | lab/driver/*.h) licence="GPL-2.0 OR MIT" ;; esac
+            head -3 "$file" | grep -qF "SPDX-License-Identifier: $licence" || missing+=("$file")
+        done
+        same "files without an SPDX line" "${missing[*]}" "" ;;
+    manual)
+        for lint in "mandoc -Tlint -W warning" "groff -mdoc -ww -z"; do
+            same "$lint" "$($lint src/regrw.1 2>&1; echo "status $?")" "status 0"
+        done ;;
+    *) same "lint.sh CHECK" "$1" "shellcheck, licence or manual" ;;
+esac
+finish
