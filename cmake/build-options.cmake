@@ -15,6 +15,11 @@ endif()
 option(REGRW_STATIC "Link regrw statically" ${CMAKE_CROSSCOMPILING})
 
 add_compile_options(-Wall -Wextra -Werror)
+# The one version number, project(regrw VERSION ...), in every binary.
+add_compile_definitions(REGRW_VERSION="${PROJECT_VERSION}")
+# Nothing built depends on where the tree lies, so that anyone can rebuild
+# a release bit for bit.
+add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
 
 # What scripts/fetch downloaded for the ARM builds, the board and the tests:
 # nothing is downloaded after it.

@@ -2,6 +2,9 @@
 # What `cmake --install` puts in place: the tool and its manual, nothing
 # else. The Debian package adds what Debian asks of one (cmake/debian/).
 include(GNUInstallDirs)
+# Directories as Debian has them, whatever the umask of whoever builds.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 install(TARGETS regrw RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES src/regrw.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
@@ -25,6 +28,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
 if(CMAKE_CROSSCOMPILING)
   if(CMAKE_CXX_COMPILER MATCHES "arm-linux-gnueabihf")
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE armhf)

@@ -9,6 +9,10 @@
 
 namespace {
 
+// Which version a board runs, in the form what(1) looks for and strings(1)
+// shows: the command line keeps no option for it.
+[[gnu::used]] const char version_line[] = "@(#)regrw " REGRW_VERSION;
+
 void usage(const char *prog)
 {
     printf("Proper usage: %s <R/W> <REG_NUM> [DATA]\n"

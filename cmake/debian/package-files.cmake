@@ -8,7 +8,8 @@ set(doc ${root}/share/doc/regrw)
 file(MAKE_DIRECTORY ${doc})
 file(COPY ${CPACK_REGRW_SOURCE_DIR}/README.md ${CPACK_REGRW_SOURCE_DIR}/cmake/debian/copyright
      DESTINATION ${doc} FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-configure_file(${CPACK_REGRW_SOURCE_DIR}/cmake/debian/changelog.in ${doc}/changelog @ONLY)
+configure_file(${CPACK_REGRW_SOURCE_DIR}/cmake/debian/changelog.in ${doc}/changelog @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 foreach(file ${doc}/changelog ${root}/share/man/man1/regrw.1)
   # -n: no name or time stamp inside, so the package builds the same twice.
   execute_process(COMMAND gzip -9nf ${file} RESULT_VARIABLE failed)
