@@ -69,4 +69,6 @@ touch "$one/regrw/stray"
 (cd "$one/regrw" && scripts/release --maintainer "$maintainer") >"$scratch/out" 2>&1
 same "a tree with changes" "$? $(tail -1 "$scratch/out")" \
     "1 release: the tree has uncommitted changes: a release is made of a commit"
+# The throwaway key's agent goes with its folder.
+gpgconf --kill all
 finish
