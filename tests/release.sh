@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The release of HEAD (scripts/release), made twice from two clones: the
-# second in another path, later, with another umask, time zone, locale and
+# second in another path on another file system (a tmpfs, in a mount
+# namespace of its own), later, with another umask, time zone, locale and
 # parallelism. Both must give the same SHA256SUMS; a file that differs is
 # named (with diffoscope's report, where it is installed). The first is
 # signed with a throwaway key and checked: its files, sha256sum -c, the
@@ -20,21 +21,30 @@ export GNUPGHOME=$scratch/gnupg
 mkdir -m 0700 "$GNUPGHOME"
 gpg --batch --passphrase '' --quick-gen-key "$maintainer" default default never 2>/dev/null
 
-# release DIR UMASK TZ LOCALE JOBS [ARG...]: a release from a clone in DIR.
+# release DIR UMASK TZ LOCALE JOBS [ARG...]: a release from a clone in DIR,
+# or with RELEASE_FS=tmpfs, in a tmpfs mounted on DIR.
+# shellcheck disable=SC2016 # expanded by that bash
 release() {
-    local dir=$1 mask=$2 zone=$3 locale=$4 jobs=$5; shift 5
-    mkdir -p "$dir/tmp" && git clone -q --no-local "$src" "$dir/regrw" &&
-        (cd "$dir/regrw" && umask "$mask" && TZ=$zone LC_ALL=$locale CMAKE_BUILD_PARALLEL_LEVEL=$jobs \
-            TMPDIR=$dir/tmp timeout 600 scripts/release --maintainer "$maintainer" "$@") >"$dir/log" 2>&1
+    local dir=$1 mask=$2 zone=$3 locale=$4 jobs=$5 fs=(); shift 5
+    mkdir -p "$dir"
+    if [ "${RELEASE_FS:-}" = tmpfs ]; then
+        fs=(unshare --mount --propagation private)
+        ((EUID == 0)) || fs+=(--map-root-user)
+        fs+=(-- bash -c 'mount -t tmpfs -o size=512m release "$0" && exec "$@"' "$dir")
+    fi
+    "${fs[@]}" bash -c 'mkdir "$1/tmp" && git clone -q --no-local "$2" "$1/regrw" && cd "$1/regrw" && umask "$3" &&
+        TZ=$4 LC_ALL=$5 CMAKE_BUILD_PARALLEL_LEVEL=$6 TMPDIR=$1/tmp timeout 600 scripts/release "${@:7}" &&
+        cp -r dist "$1/../dist"' release "$dir" "$src" "$mask" "$zone" "$locale" "$jobs" \
+        --maintainer "$maintainer" "$@" >"$dir.log" 2>&1
     status=$?
 }
 one=$scratch/one two="$scratch/two/a longer path"
 release "$one" 022 UTC C.UTF-8 1 --sign "$maintainer"
-same "the first release" "$status" 0 || tail -20 "$one/log"
+same "the first release" "$status" 0 || tail -20 "$one.log"
 sleep 1
-release "$two" 002 JST-9 C "$(nproc)"
-same "the second release" "$status" 0 || tail -20 "$two/log"
-d1=$one/regrw/dist/$name d2=$two/regrw/dist/$name
+RELEASE_FS=tmpfs release "$two" 002 JST-9 C "$(nproc)"
+same "the second release" "$status" 0 || tail -20 "$two.log"
+d1=$scratch/dist/$name d2=$scratch/two/dist/$name
 if ! same "SHA256SUMS of both" "$(cat "$d2/SHA256SUMS")" "$(cat "$d1/SHA256SUMS")"; then
     for file in $(diff "$d1/SHA256SUMS" "$d2/SHA256SUMS" | sed -n 's/^< [0-9a-f]*  //p'); do
         echo "  differs: $file"
@@ -65,8 +75,9 @@ same "the tarball: one folder, no git" "$(ls "$scratch/tarball") $([ -e "$scratc
 same "scripts/test quick in the unpacked tarball" "$? $(grep -o '[0-9]*% tests passed.*' "$scratch/quick")" \
     "0 100% tests passed, 0 tests failed out of 6" || tail -20 "$scratch/quick"
 
-touch "$one/regrw/stray"
-(cd "$one/regrw" && scripts/release --maintainer "$maintainer") >"$scratch/out" 2>&1
+git clone -q --no-local "$src" "$scratch/dirty"
+touch "$scratch/dirty/stray"
+(cd "$scratch/dirty" && scripts/release --maintainer "$maintainer") >"$scratch/out" 2>&1
 same "a tree with changes" "$? $(tail -1 "$scratch/out")" \
     "1 release: the tree has uncommitted changes: a release is made of a commit"
 # The throwaway key's agent goes with its folder.
