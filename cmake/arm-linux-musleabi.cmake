@@ -31,14 +31,14 @@ else()
   # one line: here CMake would add errors of its own that mislead.
   set(REGRW_MUSL_MISSING ON)
 endif()
-# Everything made with it is static: there is no musl loader on a board.
+# Everything made with it is static, since there is no musl loader on a
+# board, and stripped, since the file built is the file to copy.
 # 32-bit ARM Linux has 4 KiB pages (an arm64 kernel runs 32-bit programs
 # only with 4 KiB pages); newer linkers lay segments out for 64 KiB ones,
 # which pads the file by tens of kilobytes.
 # No RELRO (which Debian's compiler asks for by default): musl's static
 # start never write-protects it, so it would only pad the file to a page.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,-z,max-page-size=4096 -Wl,-z,norelro")
-set(REGRW_RELRO OFF)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -s -Wl,-z,max-page-size=4096 -Wl,-z,norelro")
 set(CMAKE_FIND_ROOT_PATH ${REGRW_MUSL_DIR})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

@@ -1,5 +1,9 @@
 # SPDX-License-Identifier: MIT
-# Every build option of the project in one place.
+# Every build option of the project in one place. The project is a guest in
+# whoever builds it: their toolchain decides how the tool is linked and
+# stripped, and their flags (CFLAGS, CXXFLAGS, LDFLAGS, or a toolchain
+# file's cache) are used as given; the project adds only what they leave
+# unsaid, and never weakens them.
 if(REGRW_MUSL_MISSING)
   message(FATAL_ERROR "regrw: musl for armel is missing: scripts/fetch musl")
 endif()
@@ -10,11 +14,17 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
   set(CMAKE_BUILD_TYPE Release)
 endif()
 
-# A cross build is linked statically by default: one file that runs on a
-# board whatever its C library.
-option(REGRW_STATIC "Link regrw statically" ${CMAKE_CROSSCOMPILING})
+# Static linking for whoever asks; the standalone file's toolchain file
+# (arm-linux-musleabi.cmake) links everything it builds statically itself.
+option(REGRW_STATIC "Link regrw and the tests' tools statically" OFF)
+# Warnings are errors in the project's own builds (scripts/setup), never in
+# a builder's: the next compiler's first new warning must not break an image.
+option(REGRW_WERROR "Make compiler warnings errors" OFF)
 
-add_compile_options(-Wall -Wextra -Werror)
+add_compile_options(-Wall -Wextra)
+if(REGRW_WERROR)
+  add_compile_options(-Werror)
+endif()
 # The one version number, project(regrw VERSION ...), in every binary.
 add_compile_definitions(REGRW_VERSION="${PROJECT_VERSION}")
 # Nothing built depends on where the tree lies, so that anyone can rebuild
@@ -38,23 +48,38 @@ if(REGRW_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# The hardening Debian gives its packages. Fortification needs the optimiser.
-include(CheckPIESupported)
-check_pie_supported()
-set(CMAKE_POSITION_INDEPENDENT_CODE ON)
-add_compile_options(-fstack-protector-strong -fstack-clash-protection)
-if(NOT REGRW_SANITIZE)
-  add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+# The hardening Debian gives its packages, each part only where the
+# builder's flags say nothing of it: a builder's -D_FORTIFY_SOURCE=3 stays 3,
+# and a toolchain's -z norelro stays. Their flags reach the link line too.
+string(TOUPPER "${CMAKE_BUILD_TYPE}" regrw_type)
+set(regrw_said " ${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS} ${CMAKE_C_FLAGS_${regrw_type}} ${CMAKE_CXX_FLAGS_${regrw_type}}")
+set(regrw_said_link "${regrw_said} ${CMAKE_EXE_LINKER_FLAGS} ${CMAKE_EXE_LINKER_FLAGS_${regrw_type}} ${CMAKE_C_LINK_FLAGS} ${CMAKE_CXX_LINK_FLAGS} ")
+if(NOT regrw_said_link MATCHES " -(f|fno-)(pie|PIE) | -(no-|static-)?pie ")
+  include(CheckPIESupported)
+  check_pie_supported()
+  set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 endif()
-# Full RELRO wherever something applies it at run time (a toolchain file
-# may say nothing does).
-if(NOT DEFINED REGRW_RELRO)
-  set(REGRW_RELRO ON)
+if(NOT regrw_said MATCHES "stack-protector")
+  add_compile_options(-fstack-protector-strong)
 endif()
-if(REGRW_RELRO)
-  add_link_options(-Wl,-z,relro -Wl,-z,now)
+if(NOT regrw_said MATCHES "stack-clash-protection")
+  add_compile_options(-fstack-clash-protection)
 endif()
-add_link_options(-Wl,-z,noexecstack)
+# Fortification needs the optimiser, and is no friend of the sanitizers.
+if(NOT regrw_said MATCHES "_FORTIFY_SOURCE" AND NOT REGRW_SANITIZE)
+  add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>")
+endif()
+# Full RELRO, where nothing says otherwise (the standalone file's toolchain
+# says norelro: nothing applies it at run time in a static musl file).
+if(NOT regrw_said_link MATCHES "relro")
+  add_link_options(-Wl,-z,relro)
+endif()
+if(NOT regrw_said_link MATCHES "norelro|z,now|z now|z,lazy|z lazy")
+  add_link_options(-Wl,-z,now)
+endif()
+if(NOT regrw_said_link MATCHES "execstack")
+  add_link_options(-Wl,-z,noexecstack)
+endif()
 
 # The tool is started once per register access, often thousands of times from
 # a shell loop: it must cost no more to start than a C program. No exceptions
@@ -69,8 +94,7 @@ function(regrw_lean_binary target)
   endif()
 endfunction()
 
-# A static file is made to be copied onto a board, so it is made stripped:
-# the file built is the file to copy.
+# Linked statically; stripping is the packager's, or the toolchain file's.
 function(regrw_static_binary target)
-  target_link_options(${target} PRIVATE -static -s)
+  target_link_options(${target} PRIVATE -static)
 endfunction()

@@ -1,119 +1,219 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installing, for each build: exactly the binary and its manual page, under
-# the prefix and DESTDIR given. The Debian packages (amd64 and armhf): what
-# they hold, their control fields, lintian without an error or a warning, a
-# refusal without a maintainer, and the armhf package installed with dpkg on
-# a Debian armhf root whose C library is Debian's own, where it runs.
-# Usage: install.sh BUILD-DIR
-build=$(readlink -f "$1")
+# Installing, and building as the systems that make board images build.
+# Each build here installs exactly the binary and its manual page, under the
+# prefix and DESTDIR given. Then a copy of the source is built three ways,
+# each held to its builder's checks: a dynamically linked binary, not
+# stripped before the packager strips, with GNU_HASH and no TEXTREL, built
+# with the builder's own flags, as given, and no -Werror:
+#  - Debian's: dpkg-buildpackage, natively and across to armhf. Each package
+#    and its -dbgsym pass lintian, and the build log blhc. The native one
+#    passes its autopkgtest in a testbed of its own (fetched, never this
+#    machine's system); the armhf one installs with dpkg on a Debian armhf
+#    root, whose C library is Debian's own, and runs there.
+#  - OpenEmbedded's cmake class: its shape of toolchain file, the image's
+#    flags in the cache, relative install dirs, Ninja, DESTDIR.
+#  - Buildroot's cmake-package: its arguments, with BUILD_SHARED_LIBS=ON, its
+#    flags, make, then make install/fast to DESTDIR.
+# Usage: install.sh BUILD-DIR SOURCE-DIR
+build=$(readlink -f "$1") src=$(readlink -f "$2")
 REGRW=regrw
 # shellcheck source=tests/lib.sh
 . "$(dirname "$0")/lib.sh"
+fetched=${REGRW_FETCH_DIR:-$src/fetched}
 
 # files DIR: the files below DIR, relative, one a line, sorted.
 files() { (cd "$1" && find . ! -type d | sed 's|^\./||' | sort); }
-maintainer="regrw tests <tests@regrw.invalid>"
+installed="usr/bin/regrw
+usr/share/man/man1/regrw.1"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 for tree in "$build" "$build/arm" "$build/armhf"; do
     [ -f "$tree/cmake_install.cmake" ] || continue
     dest=$scratch/install-$(basename "$tree")
     DESTDIR=$dest cmake --install "$tree" --prefix /opt/regrw >/dev/null
-    same "install of $tree" "$(files "$dest")" \
-        "opt/regrw/bin/regrw
-opt/regrw/share/man/man1/regrw.1"
+    same "install of $tree" "$(files "$dest")" "${installed//usr/opt/regrw}"
 done
 
-# package TREE: builds TREE's package into $scratch/pkg; the cpack output
-# lands in $scratch/cpack.
-package() {
-    (cd "$scratch" && cpack -G DEB --config "$1/CPackConfig.cmake" -B "$scratch/pkg" \
-        ${maintainer:+-D "CPACK_DEBIAN_PACKAGE_MAINTAINER=$maintainer"}) >"$scratch/cpack" 2>&1
+# A copy of the source as a builder unpacks it: no build trees, no git.
+copy=$scratch/source/regrw-$version
+mkdir -p "$copy"
+tar -C "$src" --exclude-vcs --exclude='./build*' --exclude=./fetched --exclude=./dist --exclude="./${build#"$src"/}" \
+    -cf - . | tar -C "$copy" -xf -
+
+# builder NAME LOG BINARY COMPILE-FLAGS LINK-FLAGS: the checks every builder
+# makes of the binary it built and of the lines that built it.
+builder() {
+    local name=$1 log=$2 binary=$3 compile link elf
+    compile=$(grep -e ' -c [^ ]*/src/main\.cpp$' "$log")
+    link=$(grep -e ' -o regrw\( \|$\)' "$log")
+    same "$name: its flags on the compile line, and no -Werror" \
+        "$(grep -cF -e " $4 " <<<"$compile" | sed 's/^1$/flags/') $(grep -cE -e '-Werror( |$)' <<<"$compile")" "flags 0"
+    same "$name: one _FORTIFY_SOURCE, its own" "$(grep -o '_FORTIFY_SOURCE=[0-9]*' <<<"$compile" | sort -u)" \
+        "$(grep -o '_FORTIFY_SOURCE=[0-9]*' <<<"$4")"
+    same "$name: its flags on the link line" "$(grep -cF -e " $5 " <<<"$link")" 1
+    elf=$(file -b "$binary"; readelf -W -d "$binary")
+    same "$name: dynamically linked, not stripped, GNU_HASH, no TEXTREL" \
+        "$(grep -o -e 'dynamically linked' -e 'not stripped' -e '(GNU_HASH)' -e '(TEXTREL)' <<<"$elf")" \
+        "dynamically linked
+not stripped
+(GNU_HASH)"
 }
 
-for tree in "$build" "$build/armhf"; do
-    [ -f "$tree/CPackConfig.cmake" ] || continue
-    arch=$(sed -n 's/^set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE "\(.*\)")/\1/p' "$tree/CPackConfig.cmake")
-    arch=${arch:-$(dpkg --print-architecture)}
-    deb=$scratch/pkg/regrw_${version}_$arch.deb
-    package "$tree"
-    if [ ! -f "$deb" ]; then
-        same "package regrw_${version}_$arch.deb built" "$(cat "$scratch/cpack")" "$deb"
+# Debian's way, natively and across. The packages' binary is stripped by
+# dh_strip, which keeps what it took in the -dbgsym package, under the
+# binary's build ID.
+native=$(dpkg --print-architecture)
+for arch in "$native" armhf; do
+    cross=()
+    # shellcheck disable=SC2054 # one word: the build profiles, comma-separated
+    [ "$arch" = "$native" ] || cross=(-a"$arch" -Pcross,nocheck)
+    log=$scratch/deb-$arch.log
+    (cd "$copy" && dpkg-buildpackage -b -us -uc -tc "${cross[@]}") >"$log" 2>&1
+    deb=$scratch/source/regrw_${version}_$arch.deb dbgsym=$scratch/source/regrw-dbgsym_${version}_$arch.deb
+    if ! same "dpkg-buildpackage, $arch" "$(ls "$dbgsym" "$deb" 2>&1)" "$dbgsym
+$deb"; then
+        tail -20 "$log"
         continue
     fi
-    same "package regrw_${version}_$arch.deb" \
-        "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort)" \
-        "usr/bin/regrw
-usr/share/doc/regrw/README.md
+    same "$arch: the package" "$(dpkg-deb -f "$deb" Package Version Architecture Section)
+$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort)" "Package: regrw
+Version: $version
+Architecture: $arch
+Section: utils
+usr/bin/regrw
 usr/share/doc/regrw/changelog.gz
 usr/share/doc/regrw/copyright
 usr/share/man/man1/regrw.1.gz"
-    same "$arch: control fields" "$(dpkg-deb -f "$deb" Package Version Architecture Maintainer Section Priority)" \
-        "Package: regrw
-Version: $version
-Architecture: $arch
-Maintainer: $maintainer
-Section: utils
-Priority: optional"
-    same "$arch: a dynamically linked binary" "$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/bin/regrw |
-        file -b - | grep -o 'dynamically linked')" "dynamically linked"
-    same "$arch: lintian" "$(lintian --fail-on error,warning "$deb" 2>&1 | grep -v '^running with root'; echo "status ${PIPESTATUS[0]}")" "status 0"
-    depends=$(dpkg-deb -f "$deb" Depends)
-    if [ "$arch" = "$(dpkg --print-architecture)" ]; then
-        # The same minimum as Debian's own tool computes from the same binary.
-        mkdir -p "$scratch/shlibs/debian"
-        printf 'Source: regrw\n\nPackage: regrw\nArchitecture: any\n' >"$scratch/shlibs/debian/control"
-        shlibdeps=$(cd "$scratch/shlibs" && dpkg-shlibdeps -O "$tree/regrw" 2>/dev/null)
-        same "$arch: Depends" "Depends: $depends" "Depends: ${shlibdeps#shlibs:Depends=}"
-    else
-        armhf_deb=$scratch/$(basename "$deb")
-    fi
-    mv "$deb" "$scratch/$(basename "$deb")"
+    dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/bin/regrw >"$scratch/regrw-$arch"
+    id=$(readelf -n "$scratch/regrw-$arch" | sed -n 's/^ *Build ID: //p')
+    same "$arch: stripped by the packager, its symbols in the -dbgsym package" \
+        "$(file -b "$scratch/regrw-$arch" | grep -o 'dynamically linked.*, stripped$' | sed 's/,.*,/ .../')
+$(dpkg-deb -c "$dbgsym" | grep -o '/usr/lib/debug/.build-id/.*\.debug$')" \
+        "dynamically linked ... stripped
+/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug"
+    same "$arch: lintian" "$(lintian --fail-on error,warning "$deb" "$dbgsym" 2>&1 | grep -v '^running with root'; echo "status ${PIPESTATUS[0]}")" "status 0"
+    same "$arch: blhc" "$(blhc --all "$log" 2>&1; echo "status $?")" "status 0"
+    same "$arch: no -Werror" "$(grep -cE -e '-Werror( |$)' "$log")" 0
 done
 
-# Without a maintainer there is no package, and cpack says why.
-maintainer=
-package "$build"
-same "no maintainer: no package" "$(ls "$scratch/pkg"/*.deb 2>/dev/null)" ""
-same "no maintainer: the reason" "$(grep -o 'regrw: no maintainer: .*' "$scratch/cpack")" \
-    'regrw: no maintainer: set -DREGRW_MAINTAINER="Name <address>"'
+# OpenEmbedded's way, across to armhf: its cmake class writes a toolchain
+# file with the image's flags in the cache, and configures with install dirs
+# relative to the prefix, then builds and installs with Ninja.
+oe_arch="-mthumb -mfpu=neon-vfpv4 -mfloat-abi=hard -mcpu=cortex-a15"
+oe_cflags="$oe_arch -O2 -pipe -g -feliminate-unused-debug-types -fstack-protector-strong -D_FORTIFY_SOURCE=3 -Wformat -Wformat-security -Werror=format-security"
+oe_ldflags="-Wl,-O1 -Wl,--hash-style=gnu -Wl,--as-needed -Wl,-z,relro,-z,now"
+cat >"$scratch/oe-toolchain.cmake" <<EOF
+set( CMAKE_SYSTEM_NAME Linux )
+set( CMAKE_SYSTEM_PROCESSOR arm )
+set( CMAKE_C_COMPILER $(command -v arm-linux-gnueabihf-gcc) )
+set( CMAKE_CXX_COMPILER $(command -v arm-linux-gnueabihf-g++) )
+set( CMAKE_C_FLAGS "$oe_cflags" CACHE STRING "CFLAGS" )
+set( CMAKE_CXX_FLAGS "$oe_cflags" CACHE STRING "CXXFLAGS" )
+set( CMAKE_C_FLAGS_RELEASE "-DNDEBUG" CACHE STRING "Additional CFLAGS for release" )
+set( CMAKE_CXX_FLAGS_RELEASE "-DNDEBUG" CACHE STRING "Additional CXXFLAGS for release" )
+set( CMAKE_C_LINK_FLAGS "$oe_cflags $oe_ldflags" CACHE STRING "LDFLAGS" )
+set( CMAKE_CXX_LINK_FLAGS "$oe_cflags $oe_ldflags" CACHE STRING "LDFLAGS" )
+set( CMAKE_FIND_ROOT_PATH /usr/arm-linux-gnueabihf )
+set( CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY )
+set( CMAKE_FIND_ROOT_PATH_MODE_PROGRAM ONLY )
+set( CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY )
+set( CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY )
+set( CMAKE_PROGRAM_PATH "/" )
+set( CMAKE_BUILD_RPATH_USE_ORIGIN ON )
+EOF
+b=$scratch/oe/build
+{ cmake -G Ninja -DCMAKE_MAKE_PROGRAM=ninja -S "$copy" -B "$b" -DCMAKE_INSTALL_PREFIX:PATH=/usr \
+      -DCMAKE_INSTALL_BINDIR:PATH=bin -DCMAKE_INSTALL_SBINDIR:PATH=sbin -DCMAKE_INSTALL_LIBEXECDIR:PATH=libexec \
+      -DCMAKE_INSTALL_SYSCONFDIR:PATH=/etc -DCMAKE_INSTALL_LOCALSTATEDIR:PATH=/var -DCMAKE_INSTALL_LIBDIR:PATH=lib \
+      -DCMAKE_INSTALL_INCLUDEDIR:PATH=include -DCMAKE_INSTALL_DATAROOTDIR:PATH=share -DCMAKE_INSTALL_SO_NO_EXE=0 \
+      -DCMAKE_TOOLCHAIN_FILE="$scratch/oe-toolchain.cmake" -DCMAKE_NO_SYSTEM_FROM_IMPORTED=1 \
+      -DCMAKE_EXPORT_NO_PACKAGE_REGISTRY=ON -DFETCHCONTENT_FULLY_DISCONNECTED=ON -Wno-dev &&
+  VERBOSE=1 cmake --build "$b" --target all &&
+  DESTDIR=$scratch/oe/image VERBOSE=1 cmake --build "$b" --target install; } >"$scratch/oe.log" 2>&1
+same "OpenEmbedded: installed" "$(files "$scratch/oe/image")" "$installed" || tail -20 "$scratch/oe.log"
+builder OpenEmbedded "$scratch/oe.log" "$b/regrw" "$oe_cflags" "$oe_ldflags"
+
+# Buildroot's way, across to armel: its cmake-package's arguments and a
+# toolchain file of its shape, then make and make install/fast.
+br_cflags="-D_LARGEFILE_SOURCE -D_LARGEFILE64_SOURCE -D_FILE_OFFSET_BITS=64 -Os -g0 -D_FORTIFY_SOURCE=1"
+br_ldflags="-Wl,-O1 -Wl,-z,relro -Wl,-z,now"
+cat >"$scratch/br-toolchain.cmake" <<EOF
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_SYSTEM_PROCESSOR armv5te)
+set(CMAKE_C_FLAGS_DEBUG "" CACHE STRING "Debug CFLAGS")
+set(CMAKE_C_FLAGS_RELEASE " -DNDEBUG" CACHE STRING "Release CFLAGS")
+set(CMAKE_CXX_FLAGS_DEBUG "" CACHE STRING "Debug CXXFLAGS")
+set(CMAKE_CXX_FLAGS_RELEASE " -DNDEBUG" CACHE STRING "Release CXXFLAGS")
+set(CMAKE_C_FLAGS "$br_cflags" CACHE STRING "Buildroot CFLAGS")
+set(CMAKE_CXX_FLAGS "$br_cflags" CACHE STRING "Buildroot CXXFLAGS")
+set(CMAKE_EXE_LINKER_FLAGS "$br_ldflags" CACHE STRING "Buildroot LDFLAGS for executables")
+set(CMAKE_INSTALL_SO_NO_EXE 0)
+set(CMAKE_FIND_ROOT_PATH /usr/arm-linux-gnueabi)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_C_COMPILER arm-linux-gnueabi-gcc)
+set(CMAKE_CXX_COMPILER arm-linux-gnueabi-g++)
+EOF
+b=$scratch/br/build
+mkdir -p "$b"
+{ (cd "$b" && CFLAGS=$br_cflags CXXFLAGS=$br_cflags LDFLAGS=$br_ldflags cmake "$copy" \
+      -DCMAKE_TOOLCHAIN_FILE="$scratch/br-toolchain.cmake" -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_COLOR_MAKEFILE=OFF \
+      -DBUILD_DOC=OFF -DBUILD_DOCS=OFF -DBUILD_EXAMPLE=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TEST=OFF -DBUILD_TESTS=OFF \
+      -DBUILD_TESTING=OFF -DBUILD_SHARED_LIBS=ON -DCMAKE_BUILD_TYPE=Release) &&
+  make -C "$b" VERBOSE=1 && make -C "$b" DESTDIR="$scratch/br/target" install/fast; } >"$scratch/br.log" 2>&1
+same "Buildroot: installed" "$(files "$scratch/br/target")" "$installed" || tail -20 "$scratch/br.log"
+builder Buildroot "$scratch/br.log" "$b/regrw" "$br_cflags" "$br_ldflags"
+
+# The native package's autopkgtest, in a testbed of its own: an overlay of
+# the one fetched, offline, with a /dev of its own.
+testbed=$fetched/testbed/root
+if [ ! -d "$testbed" ] || ((EUID != 0)); then
+    skip "autopkgtest: no testbed in $testbed (scripts/fetch testbed), or not root"
+else
+    rootns=$src/lab/rootns
+    "$rootns" --over "$testbed" "$scratch/testbed" unshare --net -- \
+        autopkgtest "$scratch/source/regrw_${version}_$native.deb" "$copy" -- chroot "$scratch/testbed" \
+        >"$scratch/autopkgtest.log" 2>&1
+    same "autopkgtest" "$? $(grep -A1 '@@@ summary' "$scratch/autopkgtest.log" | tail -1)" "0 e2e                  PASS" ||
+        grep -B5 -A5 'FAIL\|ERROR' "$scratch/autopkgtest.log" | head -60
+fi
 
 # A Debian armhf root: Debian's own armhf C library and what it depends on
 # (as the archive's Depends say, so on every release), unpacked over the
 # merged /usr links every Debian root has, and recorded as installed with
 # their real control fields. dpkg must accept the package's Depends against
 # them, and the binary must run with that C library.
-if [ -n "${armhf_deb:-}" ]; then
-    cache=${REGRW_FETCH_DIR:-$(dirname "$0")/../fetched}/armhf-root
-    if [ ! -f "$cache/.done" ]; then
-        skip "no Debian armhf C library in $cache: fetch it with scripts/fetch armhf-root"
-        finish
-    fi
-    root=$scratch/armhf-root
-    mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
-    : >"$root/var/lib/dpkg/status"
-    # As debootstrap makes them: a C library may ship its loader under /lib
-    # (Debian 12) or /usr/lib (Debian 13), and the program asks for /lib.
-    for link in bin sbin lib; do
-        mkdir -p "$root/usr/$link" && ln -s "usr/$link" "$root/$link"
-    done
-    for deb in "$cache"/debs/*.deb; do
-        dpkg-deb --fsys-tarfile "$deb" | tar -x --keep-directory-symlink -C "$root"
-        { dpkg-deb -f "$deb"; echo "Status: install ok installed"; echo; } >>"$root/var/lib/dpkg/status"
-        dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\.||; s|/$||; /^$/d' \
-            >"$root/var/lib/dpkg/info/$(dpkg-deb -f "$deb" Package):armhf.list"
-    done
-    dpkg --root="$root" --add-architecture armhf
-    out=$(dpkg --root="$root" -i "$armhf_deb" 2>&1; echo "status $?")
-    same "armhf: dpkg installs it on a Debian armhf root" "$(tail -1 <<<"$out")" "status 0" || echo "$out"
-    # shellcheck disable=SC2016 # dpkg-query's own format words
-    same "armhf: installed" "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Package}:${Architecture} ${Status}\n' regrw)" \
-        "regrw:armhf install ok installed"
-    # shellcheck disable=SC2054 # one word of the stand-in's, with its commas
-    ns=("$devns" regsim values=0,0,0x1234abcd --)
-    runner=(qemu-arm -cpu cortex-a15 -L "$root")
-    REGRW=$root/usr/bin/regrw
-    check 0 "reg2 = 0x1234abcd" "" 0 2
+cache=$fetched/armhf-root
+if [ ! -f "$cache/.done" ]; then
+    skip "no Debian armhf C library in $cache: fetch it with scripts/fetch armhf-root"
+    finish
 fi
+root=$scratch/armhf-root
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+: >"$root/var/lib/dpkg/status"
+# As debootstrap makes them: a C library may ship its loader under /lib
+# (Debian 12) or /usr/lib (Debian 13), and the program asks for /lib.
+for link in bin sbin lib; do
+    mkdir -p "$root/usr/$link" && ln -s "usr/$link" "$root/$link"
+done
+for deb in "$cache"/debs/*.deb; do
+    dpkg-deb --fsys-tarfile "$deb" | tar -x --keep-directory-symlink -C "$root"
+    { dpkg-deb -f "$deb"; echo "Status: install ok installed"; echo; } >>"$root/var/lib/dpkg/status"
+    dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\.||; s|/$||; /^$/d' \
+        >"$root/var/lib/dpkg/info/$(dpkg-deb -f "$deb" Package):armhf.list"
+done
+dpkg --root="$root" --add-architecture armhf
+out=$(dpkg --root="$root" -i "$scratch/source/regrw_${version}_armhf.deb" 2>&1; echo "status $?")
+same "armhf: dpkg installs it on a Debian armhf root" "$(tail -1 <<<"$out")" "status 0" || echo "$out"
+# shellcheck disable=SC2016 # dpkg-query's own format words
+same "armhf: installed" "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Package}:${Architecture} ${Status}\n' regrw)" \
+    "regrw:armhf install ok installed"
+# shellcheck disable=SC2054 # one word of the stand-in's, with its commas
+ns=("$devns" regsim values=0,0,0x1234abcd --)
+runner=(qemu-arm -cpu cortex-a15 -L "$root")
+REGRW=$root/usr/bin/regrw
+check 0 "reg2 = 0x1234abcd" "" 0 2
 finish

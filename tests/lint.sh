@@ -8,8 +8,9 @@
 #    disabled on its own line, with the reason.
 #  - "licence": every file says its licence in its first lines (MIT; the
 #    kernel module GPL-2.0 OR MIT), but for the licence itself, the
-#    documents that state it, and the fuzzer's seed inputs (raw bytes,
-#    where a line would change the input).
+#    documents that state it, Debian's files whose formats take no comment,
+#    and the fuzzer's seed inputs (raw bytes, where a line would change the
+#    input).
 #  - "manual": the manual page renders without a single warning from either
 #    formatter.
 # Usage: lint.sh CHECK SOURCE-DIR
@@ -36,7 +37,7 @@ case $1 in
         missing=()
         for file in "${files[@]}"; do
             case $file in
-                LICENSE | README.md | cmake/debian/copyright | cmake/debian/changelog.in | tests/fuzz/corpus/*) continue ;;
+                LICENSE | README.md | debian/copyright | debian/changelog | debian/source/format | tests/fuzz/corpus/*) continue ;;
             esac
             # The kernel module and its header are dual-licensed, as the
             # kernel wants: GPL-2.0 OR MIT.
