@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The release of HEAD (scripts/release), made twice from two clones: the
-# second in another path on another file system (a tmpfs, in a mount
-# namespace of its own), later, with another umask, time zone, locale and
-# parallelism. Both must give the same SHA256SUMS; a file that differs is
-# named (with diffoscope's report, where it is installed). The first is
-# signed with a throwaway key and checked: its files, sha256sum -c, the
-# signature, the version in every binary, and its tarball, unpacked without
-# git, passing scripts/test quick. A tree with changes is refused.
+# The release of HEAD (scripts/release), made twice by reprotest from a
+# clone: the control, and a build varied in every way reprotest can vary one
+# here: build path, file ordering (disorderfs), time (faketime), locale
+# (fr_CH.UTF-8), time zone, umask, number of CPUs, kernel (uname), home,
+# environment, exec path, ASLR, and host and domain name. Only its
+# user_group variation is left out: it runs the build as another user
+# through sudo, and would need an account added to this machine. Both
+# builds must give identical files; where they differ, diffoscope's report
+# (from reprotest) shows how. A third release, signed with a throwaway key,
+# must give the same files again, and is checked: its files, sha256sum -c,
+# the signature, the version in every binary, and its tarball, unpacked
+# without git, passing scripts/test quick. A tree with changes is refused.
 # Usage: release.sh SOURCE-DIR
 REGRW=regrw
 # shellcheck source=tests/lib.sh
@@ -21,49 +25,34 @@ export GNUPGHOME=$scratch/gnupg
 mkdir -m 0700 "$GNUPGHOME"
 gpg --batch --passphrase '' --quick-gen-key "$maintainer" default default never 2>/dev/null
 
-# release DIR UMASK TZ LOCALE JOBS [ARG...]: a release from a clone in DIR,
-# or with RELEASE_FS=tmpfs, in a tmpfs mounted on DIR.
-# shellcheck disable=SC2016 # expanded by that bash
-release() {
-    local dir=$1 mask=$2 zone=$3 locale=$4 jobs=$5 fs=(); shift 5
-    mkdir -p "$dir"
-    if [ "${RELEASE_FS:-}" = tmpfs ]; then
-        fs=(unshare --mount --propagation private)
-        ((EUID == 0)) || fs+=(--map-root-user)
-        fs+=(-- bash -c 'mount -t tmpfs -o size=512m release "$0" && exec "$@"' "$dir")
-    fi
-    "${fs[@]}" bash -c 'mkdir "$1/tmp" && git clone -q --no-local "$2" "$1/regrw" && cd "$1/regrw" && umask "$3" &&
-        TZ=$4 LC_ALL=$5 CMAKE_BUILD_PARALLEL_LEVEL=$6 TMPDIR=$1/tmp timeout 600 scripts/release "${@:7}" &&
-        cp -r dist "$1/../dist"' release "$dir" "$src" "$mask" "$zone" "$locale" "$jobs" \
-        --maintainer "$maintainer" "$@" >"$dir.log" 2>&1
-    status=$?
-}
-one=$scratch/one two="$scratch/two/a longer path"
-release "$one" 022 UTC C.UTF-8 1 --sign "$maintainer"
-same "the first release" "$status" 0 || tail -20 "$one.log"
-sleep 1
-RELEASE_FS=tmpfs release "$two" 002 JST-9 C "$(nproc)"
-same "the second release" "$status" 0 || tail -20 "$two.log"
-d1=$scratch/dist/$name d2=$scratch/two/dist/$name
-if ! same "SHA256SUMS of both" "$(cat "$d2/SHA256SUMS")" "$(cat "$d1/SHA256SUMS")"; then
-    for file in $(diff "$d1/SHA256SUMS" "$d2/SHA256SUMS" | sed -n 's/^< [0-9a-f]*  //p'); do
-        echo "  differs: $file"
-        ! command -v diffoscope >/dev/null || diffoscope "$d1/$file" "$d2/$file" | head -40
-    done
-fi
+git clone -q --no-local "$src" "$scratch/clone"
+# A locale whose messages and order both differ from C's, made from Debian's
+# locales package rather than installed on the machine.
+mkdir "$scratch/locale"
+localedef -i fr_CH -f UTF-8 "$scratch/locale/fr_CH.UTF-8"
+(cd "$scratch" && LOCPATH=$scratch/locale timeout 1200 reprotest --verbosity 1 --store-dir="$scratch/reprotest" \
+    --variations=+all,-user_group --vary=locales.locale=fr_CH.UTF-8 -c scripts/release clone 'dist/*/*') \
+    >"$scratch/reprotest.log" 2>&1
+same "reprotest: the release built twice, varied" "$? $(grep -o '^Reproduction successful' "$scratch/reprotest.log")" \
+    "0 Reproduction successful" || grep -v '^INFO' "$scratch/reprotest.log" | tail -60
 
+(cd "$scratch/clone" && timeout 600 scripts/release --sign "$maintainer") >"$scratch/signed.log" 2>&1
+same "the signed release" "$?" 0 || tail -20 "$scratch/signed.log"
+d1=$scratch/clone/dist/$name
+same "the signed release, as reprotest's" "$(cat "$d1/SHA256SUMS")" \
+    "$(cat "$scratch/reprotest/control/source-root/dist/$name/SHA256SUMS")"
 same "the release's files" "$(cd "$d1" && ls)" "SHA256SUMS
 SHA256SUMS.asc
 $name-armv5te-linux-musleabi
 $name.tar.gz
-regrw_${version}_amd64.deb
+regrw_${version}_$(dpkg --print-architecture).deb
 regrw_${version}_armhf.deb"
 same "sha256sum -c SHA256SUMS" "$(cd "$d1" && sha256sum -c SHA256SUMS 2>&1 | grep -vc ': OK$')" 0
 same "its signature" "$(gpg --verify "$d1/SHA256SUMS.asc" "$d1/SHA256SUMS" 2>&1 | grep -o 'Good signature')" "Good signature"
-for deb in amd64 armhf; do
+for deb in "$(dpkg --print-architecture)" armhf; do
     dpkg-deb --fsys-tarfile "$d1/regrw_${version}_$deb.deb" | tar -xO ./usr/bin/regrw >"$scratch/regrw-$deb"
 done
-for binary in "$d1/$name-armv5te-linux-musleabi" "$scratch/regrw-amd64" "$scratch/regrw-armhf"; do
+for binary in "$d1/$name-armv5te-linux-musleabi" "$scratch/regrw-"*; do
     same "the version in $(basename "$binary")" "$(strings "$binary" | grep '^@(#)')" "@(#)regrw $version"
 done
 
@@ -77,7 +66,7 @@ same "scripts/test quick in the unpacked tarball" "$? $(grep -o '[0-9]*% tests p
 
 git clone -q --no-local "$src" "$scratch/dirty"
 touch "$scratch/dirty/stray"
-(cd "$scratch/dirty" && scripts/release --maintainer "$maintainer") >"$scratch/out" 2>&1
+(cd "$scratch/dirty" && scripts/release) >"$scratch/out" 2>&1
 same "a tree with changes" "$? $(tail -1 "$scratch/out")" \
     "1 release: the tree has uncommitted changes: a release is made of a commit"
 # The throwaway key's agent goes with its folder.
