@@ -98,8 +98,9 @@ $(dpkg-deb -c "$dbgsym" | grep -o '/usr/lib/debug/.build-id/.*\.debug$')" \
 done
 
 # OpenEmbedded's way, across to armhf: its cmake class writes a toolchain
-# file with the image's flags in the cache, and configures with install dirs
-# relative to the prefix, then builds and installs with Ninja.
+# file with the image's flags in the cache (the lines that bear on this
+# build), and configures with install dirs relative to the prefix, then
+# builds and installs with Ninja.
 oe_arch="-mthumb -mfpu=neon-vfpv4 -mfloat-abi=hard -mcpu=cortex-a15"
 oe_cflags="$oe_arch -O2 -pipe -g -feliminate-unused-debug-types -fstack-protector-strong -D_FORTIFY_SOURCE=3 -Wformat -Wformat-security -Werror=format-security"
 oe_ldflags="-Wl,-O1 -Wl,--hash-style=gnu -Wl,--as-needed -Wl,-z,relro,-z,now"
@@ -115,10 +116,7 @@ set( CMAKE_CXX_FLAGS_RELEASE "-DNDEBUG" CACHE STRING "Additional CXXFLAGS for re
 set( CMAKE_C_LINK_FLAGS "$oe_cflags $oe_ldflags" CACHE STRING "LDFLAGS" )
 set( CMAKE_CXX_LINK_FLAGS "$oe_cflags $oe_ldflags" CACHE STRING "LDFLAGS" )
 set( CMAKE_FIND_ROOT_PATH /usr/arm-linux-gnueabihf )
-set( CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY )
 set( CMAKE_FIND_ROOT_PATH_MODE_PROGRAM ONLY )
-set( CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY )
-set( CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY )
 set( CMAKE_PROGRAM_PATH "/" )
 set( CMAKE_BUILD_RPATH_USE_ORIGIN ON )
 EOF
@@ -141,19 +139,13 @@ br_ldflags="-Wl,-O1 -Wl,-z,relro -Wl,-z,now"
 cat >"$scratch/br-toolchain.cmake" <<EOF
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR armv5te)
-set(CMAKE_C_FLAGS_DEBUG "" CACHE STRING "Debug CFLAGS")
 set(CMAKE_C_FLAGS_RELEASE " -DNDEBUG" CACHE STRING "Release CFLAGS")
-set(CMAKE_CXX_FLAGS_DEBUG "" CACHE STRING "Debug CXXFLAGS")
 set(CMAKE_CXX_FLAGS_RELEASE " -DNDEBUG" CACHE STRING "Release CXXFLAGS")
 set(CMAKE_C_FLAGS "$br_cflags" CACHE STRING "Buildroot CFLAGS")
 set(CMAKE_CXX_FLAGS "$br_cflags" CACHE STRING "Buildroot CXXFLAGS")
 set(CMAKE_EXE_LINKER_FLAGS "$br_ldflags" CACHE STRING "Buildroot LDFLAGS for executables")
 set(CMAKE_INSTALL_SO_NO_EXE 0)
 set(CMAKE_FIND_ROOT_PATH /usr/arm-linux-gnueabi)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_C_COMPILER arm-linux-gnueabi-gcc)
 set(CMAKE_CXX_COMPILER arm-linux-gnueabi-g++)
 EOF
