@@ -41,10 +41,16 @@ mkdir -p "$copy"
 tar -C "$src" --exclude-vcs --exclude='./build*' --exclude=./fetched --exclude=./dist --exclude="./${build#"$src"/}" \
     -cf - . | tar -C "$copy" -xf -
 
+# elf FILE: what the builders' checks ask of a binary, one fact a line.
+elf() {
+    file -b "$1" | grep -o -e 'dynamically linked' -e 'not stripped' -e ', stripped'
+    readelf -W -d "$1" | grep -o -e '(GNU_HASH)' -e '(TEXTREL)'
+}
+
 # builder NAME LOG BINARY COMPILE-FLAGS LINK-FLAGS: the checks every builder
 # makes of the binary it built and of the lines that built it.
 builder() {
-    local name=$1 log=$2 binary=$3 compile link elf
+    local name=$1 log=$2 binary=$3 compile link
     compile=$(grep -e ' -c [^ ]*/src/main\.cpp$' "$log")
     link=$(grep -e ' -o regrw\( \|$\)' "$log")
     same "$name: its flags on the compile line, and no -Werror" \
@@ -52,10 +58,7 @@ builder() {
     same "$name: one _FORTIFY_SOURCE, its own" "$(grep -o '_FORTIFY_SOURCE=[0-9]*' <<<"$compile" | sort -u)" \
         "$(grep -o '_FORTIFY_SOURCE=[0-9]*' <<<"$4")"
     same "$name: its flags on the link line" "$(grep -cF -e " $5 " <<<"$link")" 1
-    elf=$(file -b "$binary"; readelf -W -d "$binary")
-    same "$name: dynamically linked, not stripped, GNU_HASH, no TEXTREL" \
-        "$(grep -o -e 'dynamically linked' -e 'not stripped' -e '(GNU_HASH)' -e '(TEXTREL)' <<<"$elf")" \
-        "dynamically linked
+    same "$name: dynamically linked, not stripped, GNU_HASH, no TEXTREL" "$(elf "$binary")" "dynamically linked
 not stripped
 (GNU_HASH)"
 }
@@ -87,10 +90,11 @@ usr/share/doc/regrw/copyright
 usr/share/man/man1/regrw.1.gz"
     dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/bin/regrw >"$scratch/regrw-$arch"
     id=$(readelf -n "$scratch/regrw-$arch" | sed -n 's/^ *Build ID: //p')
-    same "$arch: stripped by the packager, its symbols in the -dbgsym package" \
-        "$(file -b "$scratch/regrw-$arch" | grep -o 'dynamically linked.*, stripped$' | sed 's/,.*,/ .../')
-$(dpkg-deb -c "$dbgsym" | grep -o '/usr/lib/debug/.build-id/.*\.debug$')" \
-        "dynamically linked ... stripped
+    same "$arch: dynamically linked, GNU_HASH, no TEXTREL, stripped by the packager into the -dbgsym package" \
+        "$(elf "$scratch/regrw-$arch"; dpkg-deb -c "$dbgsym" | grep -o '/usr/lib/debug/.build-id/.*\.debug$')" \
+        "dynamically linked
+, stripped
+(GNU_HASH)
 /usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug"
     same "$arch: lintian" "$(lintian --fail-on error,warning "$deb" "$dbgsym" 2>&1 | grep -v '^running with root'; echo "status ${PIPESTATUS[0]}")" "status 0"
     same "$arch: blhc" "$(blhc --all "$log" 2>&1; echo "status $?")" "status 0"
