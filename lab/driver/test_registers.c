@@ -34,14 +34,17 @@
  */
 static u32 regs[TR_MAX_REGS];
 static unsigned int nregs = 3;
-/* How many words values gave at load, and whether init is past. */
+/* How many words values= gave at load, and whether init is past. */
 static unsigned int nvalues;
 static bool live;
 static bool lax_seek;
 static int fail_open, fail_read, fail_write, fail_close;
 static int short_read = -1, short_write = -1;
 
-/* Numbers as regsim reads them: decimal, or hexadecimal after 0x. */
+/*
+ * Numbers as kstrtoint reads them: decimal, or hexadecimal after 0x; no
+ * space, and a sign only before decimal digits.
+ */
 static unsigned int number_base(const char *val)
 {
 	return val[0] == '0' && (val[1] == 'x' || val[1] == 'X') ? 16 : 10;
