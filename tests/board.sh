@@ -67,10 +67,17 @@ session nregs=1024 -- 'i=0 v=; while [ $i -lt 1024 ]; do v=$v,99; i=$((i + 1)); 
 outcome "1,024 values: set, and too long to read back whole" 0 "reg1023 = 0x00000063
 read back: status 1" ""
 
+# Each word the board may change, at its default, from the stand-ins' one
+# list (nregs, set at load only, aside).
+header=$(dirname "$0")/../lab/driver/test_registers.h
+defaults=$(sed -n 's/^\tX(\([a-z_]*\), 0644, [^,]*, [^,]*, \([-0-9]*\),.*/\1=\2/p' "$header" | tr '\n' ' ')
+same "the words' defaults, from test_registers.h" "$(grep -c $'^\tX(' "$header")" "$(($(wc -w <<<"$defaults") + 1))"
+
 # The board's script: a prelude, then each case, in two passes. Sessions
 # and refusals run in the first pass only: their positions all have
 # registers, or they do not touch the device.
 {
+    echo "defaults='$defaults'"
     cat <<'EOF'
 t=$(mktemp -d) P=/sys/module/test_registers/parameters loaded=
 # A fresh device for each case: the module is loaded anew where the number
@@ -84,8 +91,8 @@ load() {
         insmod /lib/modules/test_registers.ko nregs=$n || echo "insmod nregs=$n failed" >&2
         loaded=$n
     fi
-    for knob in fail_open fail_read fail_write fail_close lax_seek; do echo 0 >$P/$knob; done
-    echo -1 >$P/short_read; echo -1 >$P/short_write; echo >$P/values
+    for kv in $defaults; do echo "${kv#*=}" >$P/${kv%%=*}; done
+    echo >$P/values
     for kv in $1; do case $kv in nregs=*) ;; *) echo "${kv#*=}" >$P/${kv%%=*} ;; esac; done
     dmesg -c >/dev/null
 }

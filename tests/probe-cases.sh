@@ -78,6 +78,7 @@ probe  "rw seek 0 read 4"              "open -> ${strerror[EHWPOISON]}"         
 
 # Parameter words out of their bounds: each is refused, and changes nothing.
 for words in nregs=0 nregs=1025 values=0x100000000 values=1,x values=-1 "nregs=2 values=1,2,3" \
-             fail_read=134 fail_write=512 fail_open=-1 fail_close=0x86 short_read=4 short_write=-2; do
+             fail_read=134 fail_write=512 fail_open=-1 fail_close=0x86 short_read=4 short_write=-2 \
+             short_read=-0x1 lax_seek=y nregs=3x; do
     refused "$words"
 done

@@ -14,4 +14,8 @@ need_namespace regsim
 # The one word only a driver takes: a file cannot refuse a seek.
 refused lax_seek=0
 run_cases
+# A word with a space in it, which no row can carry: refused, as the
+# driver's kstrtoint refuses it.
+timeout -k 2 "$limit" "$devns" regsim 'fail_open= 5' -- true >"$scratch/err" 2>&1
+same "the word 'fail_open= 5': refused" "$(grep -c '^regsim: invalid fail_open:  5$' "$scratch/err")" 1
 finish

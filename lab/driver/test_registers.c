@@ -33,13 +33,12 @@
  * can reach is ever freed, and nothing waits for an allocation.
  */
 static u32 regs[TR_MAX_REGS];
-static unsigned int nregs = 3;
 /* How many words values= gave at load, and whether init is past. */
 static unsigned int nvalues;
 static bool live;
-static bool lax_seek;
-static int fail_open, fail_read, fail_write, fail_close;
-static int short_read = -1, short_write = -1;
+/* nregs, lax_seek, fail_open ... short_write, at their defaults. */
+#define TR_VARIABLE(name, mode, min, max, init, what) static int name = init;
+TR_NUMBER_WORDS(TR_VARIABLE)
 
 /*
  * Numbers as kstrtoint reads them: decimal, or hexadecimal after 0x; no
@@ -50,30 +49,37 @@ static unsigned int number_base(const char *val)
 	return val[0] == '0' && (val[1] == 'x' || val[1] == 'X') ? 16 : 10;
 }
 
-static int set_bounded(const char *val, const struct kernel_param *kp, int min, int max)
+/* A number word: where it lives, and its bounds. */
+struct tr_number {
+	int *value;
+	int min, max;
+};
+
+static int set_number(const char *val, const struct kernel_param *kp)
 {
+	const struct tr_number *word = kp->arg;
 	int n, ret;
 
 	ret = kstrtoint(val, number_base(val), &n);
 	if (ret)
 		return ret;
-	if (n < min || n > max)
+	if (n < word->min || n > word->max)
 		return -EINVAL;
-	WRITE_ONCE(*(int *)kp->arg, n);
+	WRITE_ONCE(*word->value, n);
 	return 0;
 }
 
-/* An errno to fail with, or 0 for none. */
-static int set_errno(const char *val, const struct kernel_param *kp)
+static int get_number(char *buf, const struct kernel_param *kp)
 {
-	return set_bounded(val, kp, 0, TR_MAX_ERRNO);
+	const struct tr_number *word = kp->arg;
+
+	return sysfs_emit(buf, "%d\n", READ_ONCE(*word->value));
 }
 
-/* A short transfer's byte count, or -1 for none. */
-static int set_short(const char *val, const struct kernel_param *kp)
-{
-	return set_bounded(val, kp, -1, TR_MAX_SHORT);
-}
+static const struct kernel_param_ops number_ops = {
+	.set = set_number,
+	.get = get_number,
+};
 
 /*
  * The registers' words, register 0 first, separated by commas; the
@@ -147,38 +153,13 @@ static const struct kernel_param_ops values_ops = {
 	.get = get_values,
 };
 
-static const struct kernel_param_ops errno_ops = {
-	.set = set_errno,
-	.get = param_get_int,
-};
-
-static const struct kernel_param_ops short_ops = {
-	.set = set_short,
-	.get = param_get_int,
-};
-
-module_param(nregs, uint, 0444);
-MODULE_PARM_DESC(nregs, "number of registers, 1 to 1024 (default 3)");
+#define TR_PARAM(name, mode, min, max, init, what)			\
+	static struct tr_number tr_##name = { &name, min, max };	\
+	module_param_cb(name, &number_ops, &tr_##name, mode);		\
+	MODULE_PARM_DESC(name, what);
+TR_NUMBER_WORDS(TR_PARAM)
 module_param_cb(values, &values_ops, NULL, 0644);
-MODULE_PARM_DESC(values, "the registers' words from register 0, comma-separated, the rest 0 "
-		 "(default all 0); writing sets them");
-module_param(lax_seek, bool, 0644);
-MODULE_PARM_DESC(lax_seek,
-		 "accept any non-negative position and refuse the transfer instead (default 0)");
-module_param_cb(fail_open, &errno_ops, &fail_open, 0644);
-MODULE_PARM_DESC(fail_open, "refuse every open with this errno, 1 to 133 (0: no fault)");
-module_param_cb(fail_read, &errno_ops, &fail_read, 0644);
-MODULE_PARM_DESC(fail_read, "fail every read with this errno, 1 to 133 (0: no fault)");
-module_param_cb(fail_write, &errno_ops, &fail_write, 0644);
-MODULE_PARM_DESC(fail_write, "fail every write with this errno, 1 to 133 (0: no fault)");
-module_param_cb(fail_close, &errno_ops, &fail_close, 0644);
-MODULE_PARM_DESC(fail_close,
-		 "fail every close (the flush) with this errno, 1 to 133 (0: no fault)");
-module_param_cb(short_read, &short_ops, &short_read, 0644);
-MODULE_PARM_DESC(short_read, "move only this many bytes, 0 to 3, on a read (-1: no fault)");
-module_param_cb(short_write, &short_ops, &short_write, 0644);
-MODULE_PARM_DESC(short_write,
-		 "take only this many bytes, 0 to 3, on a write, storing none (-1: no fault)");
+MODULE_PARM_DESC(values, TR_VALUES_WHAT);
 
 static int tr_open(struct inode *inode, struct file *file)
 {
@@ -282,19 +263,15 @@ static int __init tr_init(void)
 {
 	int ret;
 
-	if (nregs < 1 || nregs > TR_MAX_REGS) {
-		pr_err("nregs must be 1 to %d\n", TR_MAX_REGS);
-		return -EINVAL;
-	}
-	if (nvalues > nregs) {
-		pr_err("%u values for %u registers\n", nvalues, nregs);
+	if (nvalues > (unsigned int)nregs) {
+		pr_err("%u values for %d registers\n", nvalues, nregs);
 		return -EINVAL;
 	}
 	ret = misc_register(&tr_device);
 	if (ret)
 		return ret;
 	WRITE_ONCE(live, true);
-	pr_info("%u registers%s\n", nregs, lax_seek ? ", lax seek" : "");
+	pr_info("%d registers%s\n", nregs, lax_seek ? ", lax seek" : "");
 	return 0;
 }
 

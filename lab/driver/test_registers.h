@@ -1,10 +1,11 @@
 /* SPDX-License-Identifier: GPL-2.0 OR MIT */
 /*
  * The register device's contract, shared by its two stand-ins: the
- * test_registers driver and regsim, the FUSE file. Both take the same
- * parameter words (nregs=N, values=W0,W1,..., lax_seek=1, fail_open=E,
- * fail_read=E, fail_write=E, fail_close=E, short_read=K, short_write=K),
- * bounded alike, and log what reaches them in the same lines:
+ * test_registers driver and regsim, the FUSE file. Both take the parameter
+ * words listed below, bounded alike and read in one grammar (the kernel's
+ * kstrtoint: decimal with one optional sign, or hexadecimal after 0x; no
+ * space, and at most a newline after), and log what reaches them in the
+ * same lines:
  *
  *	open MODE			the access mode, and O_SYNC or O_DSYNC
  *	seek POS [SEEK_CUR|...]		a driver only: a file's seeks never reach it
@@ -26,6 +27,34 @@
 #define TR_MAX_ERRNO 133
 /* short_*: -1 (no fault), or the bytes to move, 0 to 3. */
 #define TR_MAX_SHORT 3
+
+/*
+ * The words that are one number each, every one said once here:
+ * X(name, mode, min, max, default, what), mode being its file's under
+ * /sys/module/test_registers/parameters (nregs is set at load only). The
+ * driver's parameters and their descriptions, and regsim's words and its
+ * usage text, are made from this list; a board resets each to its default.
+ */
+#define TR_NUMBER_WORDS(X)							\
+	X(nregs, 0444, 1, TR_MAX_REGS, 3,					\
+	  "number of registers, 1 to 1024 (default 3; at load only)")		\
+	X(lax_seek, 0644, 0, 1, 0,						\
+	  "1: accept any non-negative position and refuse the transfer instead (default 0)") \
+	X(fail_open, 0644, 0, TR_MAX_ERRNO, 0,					\
+	  "refuse every open with this errno, 1 to 133 (0: no fault)")		\
+	X(fail_read, 0644, 0, TR_MAX_ERRNO, 0,					\
+	  "fail every read with this errno, 1 to 133 (0: no fault)")		\
+	X(fail_write, 0644, 0, TR_MAX_ERRNO, 0,				\
+	  "fail every write with this errno, 1 to 133 (0: no fault)")		\
+	X(fail_close, 0644, 0, TR_MAX_ERRNO, 0,				\
+	  "fail every close (the flush) with this errno, 1 to 133 (0: no fault)") \
+	X(short_read, 0644, -1, TR_MAX_SHORT, -1,				\
+	  "move only this many bytes, 0 to 3, on a read (-1: no fault)")	\
+	X(short_write, 0644, -1, TR_MAX_SHORT, -1,				\
+	  "take only this many bytes, 0 to 3, on a write, storing none (-1: no fault)")
+/* And the one word that is a list, values=W0,W1,...: */
+#define TR_VALUES_WHAT \
+	"the registers' words from register 0, comma-separated, the rest 0 (default all 0); writing sets them"
 
 /* The words an open's flags are logged in. */
 static inline const char *tr_open_mode(unsigned int flags)

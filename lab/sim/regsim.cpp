@@ -30,17 +30,13 @@ namespace {
 
 constexpr size_t word_size = sizeof(uint32_t);
 
-struct Fault {
-    int error = 0;    // fail with this errno when nonzero
-    int short_count = -1;  // move only this many bytes when not negative
-};
-
 struct Device {
     std::vector<uint32_t> registers;
     int log_fd = -1;
-    int fail_open = 0;
-    int fail_close = 0;
-    Fault read_fault, write_fault;
+    // nregs, lax_seek, fail_open ... short_write, at their defaults.
+#define TR_FIELD(name, mode, min, max, init, what) int name = init;
+    TR_NUMBER_WORDS(TR_FIELD)
+#undef TR_FIELD
 };
 
 Device device;
@@ -101,14 +97,14 @@ int sim_open(const char * /*path*/, struct fuse_file_info *fi)
     return 0;
 }
 
-// Applies the injected fault of a transfer: the result to hand back, or
-// size when the transfer should go ahead in full.
-int faulted(const Fault &fault, size_t size)
+// Applies the injected fault of a transfer (fail_*, short_*): the result
+// to hand back, or size when the transfer should go ahead in full.
+int faulted(int error, int short_count, size_t size)
 {
-    if (fault.error)
-        return -fault.error;
-    if (fault.short_count >= 0 && static_cast<size_t>(fault.short_count) < size)
-        return fault.short_count;
+    if (error)
+        return -error;
+    if (short_count >= 0 && static_cast<size_t>(short_count) < size)
+        return short_count;
     return static_cast<int>(size);
 }
 
@@ -118,7 +114,7 @@ int sim_read(const char * /*path*/, char *buf, size_t size, off_t pos, struct fu
     const long reg = register_at(pos, size);
     if (reg == -1)
         return -EINVAL;
-    const int result = faulted(device.read_fault, size);
+    const int result = faulted(device.fail_read, device.short_read, size);
     if (result > 0)
         memcpy(buf, &device.registers[reg], static_cast<size_t>(result));
     return result;
@@ -130,7 +126,7 @@ int sim_write(const char * /*path*/, const char *buf, size_t size, off_t pos, st
     const long reg = register_at(pos, size);
     if (reg == -1)
         return -EINVAL;
-    const int result = faulted(device.write_fault, size);
+    const int result = faulted(device.fail_write, device.short_write, size);
     // A short write stores nothing: a register takes a whole word or none.
     if (result == static_cast<int>(size))
         memcpy(&device.registers[reg], buf, size);
@@ -154,26 +150,23 @@ void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
 
 [[noreturn]] void usage(int status)
 {
-    (void)fprintf(status ? stderr : stdout,
+    FILE *to = status ? stderr : stdout;
+    (void)fprintf(to,
             "usage: regsim [--log PATH] [--ready-fd FD] [WORD]... FILE\n"
             "Serves a register device on FILE (a regular file) through FUSE: position\n"
             "n is register n, and a read or write of one 4-byte word there moves it.\n"
             "Any other transfer (no register there, or not 4 bytes) fails with EINVAL.\n"
-            "The device is set up with the test_registers driver's parameter words:\n"
-            "  nregs=N            number of registers, 1 to 1024 (default 3)\n"
-            "  values=W0,W1,...   the registers' words from register 0, the rest 0\n"
-            "  lax_seek=1         any position that is not negative can be set, and a\n"
-            "                     transfer where there is no register is refused: what a\n"
-            "                     file always does (it cannot refuse a seek), so 0 is refused\n"
-            "  fail_open=E        refuse every open with errno E, 1 to 133 (0: no fault)\n"
-            "  fail_read=E        fail every read with errno E\n"
-            "  fail_write=E       fail every write with errno E\n"
-            "  fail_close=E       fail every close with errno E\n"
-            "  short_read=K       move only K bytes, 0 to 3, on a read (-1: no fault)\n"
-            "  short_write=K      take only K bytes, 0 to 3, on a write, storing none\n"
+            "The device is set up with the test_registers driver's parameter words, its\n"
+            "numbers read as the driver reads them (decimal, or hexadecimal after 0x):\n");
+#define TR_USAGE(name, mode, min, max, init, what) (void)fprintf(to, "  %-14s %s\n", #name "=N", what);
+    TR_NUMBER_WORDS(TR_USAGE)
+#undef TR_USAGE
+    (void)fprintf(to,
+            "  %-14s %s\n"
+            "A file cannot refuse a seek: lax_seek=0 is refused.\n"
             "  -l, --log PATH     append what the device receives to PATH\n"
             "      --ready-fd FD  write a line to FD once mounted, then close it\n"
-            "Stops, unmounting FILE, on SIGTERM, SIGINT or SIGHUP.\n");
+            "Stops, unmounting FILE, on SIGTERM, SIGINT or SIGHUP.\n", "values=W0,...", TR_VALUES_WHAT);
     exit(status);
 }
 
@@ -183,66 +176,95 @@ void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
     usage(2);
 }
 
-int64_t number(const char *what, const char *text, int64_t min, int64_t max)
+// A number as the driver reads one (kstrtoint, or kstrtou32 for a word of
+// values, with base 16 after a leading 0x and 10 otherwise): one sign in
+// decimal only, no minus where unsigned, no space, at most one newline
+// after; then within [min, max]. Anything else is refused.
+int64_t number(const char *what, const char *text, bool is_signed, int64_t min, int64_t max)
 {
-    int64_t value = 0;
-    if (!parse_number(text, min, max, &value))
+    const char *p = text;
+    int base = 10;
+    bool negative = false;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+        base = 16;
+        p += 2;
+    } else if (*p == '-' && is_signed) {
+        negative = true;
+        ++p;
+    } else if (*p == '+') {
+        ++p;
+    }
+    // The bounds lie well within 2^40: past it a number is refused, and
+    // the accumulation cannot overflow however many digits follow.
+    constexpr int64_t ceiling = int64_t{1} << 40;
+    int64_t magnitude = 0;
+    const char *digits = p;
+    for (;; ++p) {
+        int d = -1;
+        if (*p >= '0' && *p <= '9')
+            d = *p - '0';
+        else if (base == 16 && *p >= 'a' && *p <= 'f')
+            d = *p - 'a' + 10;
+        else if (base == 16 && *p >= 'A' && *p <= 'F')
+            d = *p - 'A' + 10;
+        if (d < 0)
+            break;
+        if (magnitude < ceiling)
+            magnitude = magnitude * base + d;
+    }
+    if (*p == '\n')
+        ++p;
+    const int64_t value = negative ? -magnitude : magnitude;
+    if (p == digits || *p != '\0' || magnitude >= ceiling || value < min || value > max)
         die(what, text);
     return value;
 }
 
-// values=W0,W1,...: the registers' words, the rest 0. Returns how many.
+// values=W0,W1,...: the registers' words, the rest 0. Returns how many. As
+// the driver does, space around the whole list is dropped.
 size_t set_values(char *list)
 {
     device.registers.assign(TR_MAX_REGS, 0);
+    while (*list == ' ' || (*list >= '\t' && *list <= '\r'))
+        ++list;
+    for (size_t end = strlen(list); end > 0 && (list[end - 1] == ' ' || (list[end - 1] >= '\t' && list[end - 1] <= '\r'));)
+        list[--end] = '\0';
     if (*list == '\0')
         return 0;
     size_t count = 0;
     for (char *cursor = list, *item = nullptr; (item = strsep(&cursor, ",")) != nullptr; ++count) {
         if (count == TR_MAX_REGS)
             die("values", "more words than 1024 registers");
-        device.registers[count] = static_cast<uint32_t>(number("values", item, 0, UINT32_MAX));
+        device.registers[count] = static_cast<uint32_t>(number("values", item, false, 0, UINT32_MAX));
     }
     return count;
 }
 
 // One parameter word, NAME=VALUE, as the driver takes it.
-void set_word(char *word, size_t *nregs, size_t *nvalues)
+void set_word(char *word, size_t *nvalues)
 {
-    // The driver's integer parameters, with its bounds.
     const struct {
         const char *name;
         int *value;
         int min, max;
-    } knobs[] = {
-        {"fail_open", &device.fail_open, 0, TR_MAX_ERRNO},
-        {"fail_read", &device.read_fault.error, 0, TR_MAX_ERRNO},
-        {"fail_write", &device.write_fault.error, 0, TR_MAX_ERRNO},
-        {"fail_close", &device.fail_close, 0, TR_MAX_ERRNO},
-        {"short_read", &device.read_fault.short_count, -1, TR_MAX_SHORT},
-        {"short_write", &device.write_fault.short_count, -1, TR_MAX_SHORT},
+    } words[] = {
+#define TR_ENTRY(name, mode, min, max, init, what) {#name, &device.name, min, max},
+        TR_NUMBER_WORDS(TR_ENTRY)
+#undef TR_ENTRY
     };
     char *value = strchr(word, '=');
     if (value == nullptr)
         die("word", word);
     *value++ = '\0';
-    const std::string name = word;
-    if (name == "nregs") {
-        *nregs = static_cast<size_t>(number("nregs", value, 1, TR_MAX_REGS));
-        return;
-    }
-    if (name == "values") {
+    if (strcmp(word, "values") == 0) {
         *nvalues = set_values(value);
         return;
     }
-    if (name == "lax_seek") {
-        if (number("lax_seek", value, 0, 1) != 1)
-            die("lax_seek (a file cannot refuse a seek)", value);
-        return;
-    }
-    for (const auto &knob : knobs) {
-        if (name == knob.name) {
-            *knob.value = static_cast<int>(number(word, value, knob.min, knob.max));
+    for (const auto &known : words) {
+        if (strcmp(word, known.name) == 0) {
+            *known.value = static_cast<int>(number(word, value, true, known.min, known.max));
+            if (known.value == &device.lax_seek && device.lax_seek != 1)
+                die("lax_seek (a file cannot refuse a seek)", value);
             return;
         }
     }
@@ -270,7 +292,12 @@ int main(int argc, char *argv[])
                 return 1;
             }
             break;
-        case ready_fd: ready = static_cast<int>(number("descriptor", optarg, 0, 1 << 20)); break;
+        case ready_fd:
+            if (int64_t fd = 0; parse_number(optarg, 0, 1 << 20, &fd))
+                ready = static_cast<int>(fd);
+            else
+                die("descriptor", optarg);
+            break;
         case 'h': usage(0);
         default: usage(2);
         }
@@ -279,11 +306,11 @@ int main(int argc, char *argv[])
         usage(2);
     // The words in any order, as on a module's command line: the number of
     // registers is known only once all are read.
-    size_t nregs = 3;
     size_t nvalues = 0;
     device.registers.assign(TR_MAX_REGS, 0);
     for (int i = optind; i < argc - 1; ++i)
-        set_word(argv[i], &nregs, &nvalues);
+        set_word(argv[i], &nvalues);
+    const auto nregs = static_cast<size_t>(device.nregs);
     if (nvalues > nregs) {
         (void)fprintf(stderr, "regsim: %zu values for %zu registers\n", nvalues, nregs);
         return 2;
