@@ -20,6 +20,17 @@ option(REGRW_STATIC "Link regrw and the tests' tools statically" OFF)
 # Warnings are errors in the project's own builds (scripts/setup), never in
 # a builder's: the next compiler's first new warning must not break an image.
 option(REGRW_WERROR "Make compiler warnings errors" OFF)
+# What is built beside the tool. The tests run in the native build, with
+# the ARM builds and the proof builds beside it (verification-builds.cmake);
+# a cross build makes the tool alone, and its test tools on demand. The
+# standalone file's toolchain file takes REGRW_MUSL_DIR, where musl lies.
+if(CMAKE_CROSSCOMPILING)
+  option(BUILD_TESTING "Build the tests" OFF)
+endif()
+option(REGRW_TEST_TOOLS "Build the tests' device client and errno words" OFF)
+option(REGRW_SIM "Build the stand-in register device, regsim (needs libfuse3)" OFF)
+option(REGRW_ARM "Also build the 32-bit ARM binaries and run the suites on them" ON)
+option(REGRW_VERIFY "Also build the sanitized tree and the fuzzer, and run them" ON)
 
 add_compile_options(-Wall -Wextra)
 if(REGRW_WERROR)
@@ -33,11 +44,8 @@ add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -ffile-prefix-map=
 
 # What scripts/fetch downloaded for the ARM builds, the board and the tests:
 # nothing is downloaded after it.
-if(DEFINED ENV{REGRW_FETCH_DIR})
-  set(regrw_fetch_default $ENV{REGRW_FETCH_DIR})
-else()
-  set(regrw_fetch_default ${PROJECT_SOURCE_DIR}/fetched)
-endif()
+execute_process(COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/project.sh fetch-dir
+                OUTPUT_VARIABLE regrw_fetch_default OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 set(REGRW_FETCH_DIR ${regrw_fetch_default} CACHE PATH "The folder scripts/fetch unpacks into")
 
 # The proof builds: sanitizers on everything, and the fuzzer (clang only).

@@ -1,13 +1,25 @@
 # SPDX-License-Identifier: MIT
-# Builds of the same sources that exist to be tested, made beside the native
-# one so that every test run proves them too:
+# How a test is declared, for tests/ and lab/bench/ alike (regrw_test), and
+# the builds of the same sources that exist to be tested, made beside the
+# native one so that every test run proves them too:
 #  - arm/: the file to copy onto any board (ARMv5TE, static, musl), run
 #    under qemu-arm as ARMv5TE, ARMv6 and ARMv7 processors;
 #  - armhf/: Debian armhf's build (dynamic), the one its package holds;
 #  - sanitize/: everything under AddressSanitizer and UndefinedBehaviorSanitizer,
 #    built with clang, plus the command-line fuzzer.
-option(REGRW_ARM "Also build the 32-bit ARM binaries and run the suites on them" ON)
-option(REGRW_VERIFY "Also build the sanitized tree and the fuzzer, and run them" ON)
+
+# regrw_test(NAME TIER COMMAND...): a test in its tier, a CTest label
+# (ctest -L quick): quick, the tool's own checks, natively; arm, the ARM
+# builds under emulation; verify, the proof builds, the analysers and the
+# guards; board, the driver and the emulated board; package, installs and
+# packages. It skips with 77 and finds the fetch folder; regrw_env adds to
+# its environment.
+function(regrw_test name tier)
+  add_test(NAME ${name} COMMAND ${ARGN})
+  set_tests_properties(${name} PROPERTIES LABELS ${tier} SKIP_RETURN_CODE 77 TIMEOUT 900
+    ENVIRONMENT "REGRW_FETCH_DIR=${REGRW_FETCH_DIR};${regrw_env}")
+endfunction()
+
 if(CMAKE_CROSSCOMPILING OR REGRW_SANITIZE)
   return()
 endif()

@@ -20,14 +20,16 @@ build=$(readlink -f "$1") src=$(readlink -f "$2")
 REGRW=regrw
 # shellcheck source=tests/lib.sh
 . "$(dirname "$0")/lib.sh"
-fetched=${REGRW_FETCH_DIR:-$src/fetched}
+# shellcheck source=scripts/project.sh
+. "$(dirname "$0")/../scripts/project.sh"
+fetched=$REGRW_FETCH_DIR
 
 # files DIR: the files below DIR, relative, one a line, sorted.
 files() { (cd "$1" && find . ! -type d | sed 's|^\./||' | sort); }
 installed="usr/bin/regrw
 usr/share/man/man1/regrw.1"
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+version=$regrw_version
 for tree in "$build" "$build/arm" "$build/armhf"; do
     [ -f "$tree/cmake_install.cmake" ] || continue
     dest=$scratch/install-$(basename "$tree")

@@ -17,8 +17,9 @@ REGRW=regrw
 # shellcheck source=tests/lib.sh
 . "$(dirname "$0")/lib.sh"
 src=$(readlink -f "$1")
-export REGRW_FETCH_DIR=${REGRW_FETCH_DIR:-$src/fetched}
-version=$(sed -n 's/^project(regrw VERSION \([0-9.]*\)$/\1/p' "$src/CMakeLists.txt")
+# shellcheck source=scripts/project.sh
+. "$src/scripts/project.sh"
+version=$regrw_version
 name=regrw-$version
 maintainer="regrw tests <tests@regrw.invalid>"
 export GNUPGHOME=$scratch/gnupg

@@ -5,7 +5,9 @@
 
 say() { echo "board: $*" >&2; }
 driver_src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../driver" && pwd)
-fetched=${REGRW_FETCH_DIR:-$(cd "$driver_src/../.." && pwd)/fetched}
+# shellcheck source=scripts/project.sh
+. "$driver_src/../../scripts/project.sh"
+fetched=$REGRW_FETCH_DIR
 
 # kernel_fetched PART: the release of the kernel scripts/fetch PART (board or
 # driver) unpacked, or a line saying how to fetch it and a failure.
