@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The tool on the emulated board, against the test_registers driver on a
-# real 32-bit ARM kernel, in one boot: both tables (e2e-cases.sh,
+# real 32-bit ARM kernel, in one boot: the tables (e2e-cases.sh, load-cases.sh,
 # probe-cases.sh), with the driver refusing any position without a register
 # (its default) and with lax_seek=1, as the stand-in answers; then what only
 # a real kernel and driver show: the node's permission bits, the module's
@@ -25,6 +25,8 @@ esac
 seeks_logged=1 limit=10
 # shellcheck source=tests/e2e-cases.sh
 . "$(dirname "$0")/e2e-cases.sh"
+# shellcheck source=tests/load-cases.sh
+. "$(dirname "$0")/load-cases.sh"
 # shellcheck source=tests/probe-cases.sh
 . "$(dirname "$0")/probe-cases.sh"
 

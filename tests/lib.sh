@@ -10,6 +10,8 @@
 # shellcheck shell=bash
 
 set -u
+# The suite's own arguments, for running it again inside its sandbox.
+suite_args=("$@")
 passed=0 failed=0 skipped=0
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -59,11 +61,17 @@ stderr_to='file'
 # and the suite goes on.
 limit=${REGRW_TEST_LIMIT:-5}
 
-# need_namespace [KIND [REGSIM-WORD...]]: ends the suite (a skip, or a
-# failure under CI) where no private device namespace with KIND (default:
-# none) can be made. A file, not a pipe, takes devns's words: a stand-in
-# that outlived its namespace would hold a pipe open for ever.
+# need_namespace [KIND [REGSIM-WORD...]]: runs the rest of the suite in one
+# sandbox of its own, where each case then makes its node afresh (see
+# lab/sim/devns); ends the suite (a skip, or a failure under CI) where no
+# private device namespace with KIND (default: none) can be made. A file,
+# not a pipe, takes devns's words: a stand-in that outlived its namespace
+# would hold a pipe open for ever.
 need_namespace() {
+    if [ -z "${DEVNS_SANDBOX:-}" ] && timeout -k 2 "$limit" "$devns" none -- true >"$scratch/why" 2>&1; then
+        rm -rf "$scratch"
+        exec "$devns" none -- "$BASH" "$0" "${suite_args[@]}"
+    fi
     timeout -k 2 "$limit" "$devns" "${1:-none}" "${@:2}" -- true >"$scratch/why" 2>&1 && return
     skip "no private device namespace with ${1:-none} here: $(tail -1 "$scratch/why")"
     finish
