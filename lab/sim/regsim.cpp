@@ -225,9 +225,11 @@ int64_t number(const char *what, const char *text, bool is_signed, int64_t min, 
 size_t set_values(char *list)
 {
     device.registers.assign(TR_MAX_REGS, 0);
-    while (*list == ' ' || (*list >= '\t' && *list <= '\r'))
+    // White space as the C locale has it; regsim never changes locale.
+    const auto is_space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (is_space(*list))
         ++list;
-    for (size_t end = strlen(list); end > 0 && (list[end - 1] == ' ' || (list[end - 1] >= '\t' && list[end - 1] <= '\r'));)
+    for (size_t end = strlen(list); end > 0 && is_space(list[end - 1]);)
         list[--end] = '\0';
     if (*list == '\0')
         return 0;
