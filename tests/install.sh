@@ -70,11 +70,8 @@ not stripped
 # binary's build ID.
 native=$(dpkg --print-architecture)
 for arch in "$native" armhf; do
-    cross=()
-    # shellcheck disable=SC2054 # one word: the build profiles, comma-separated
-    [ "$arch" = "$native" ] || cross=(-a"$arch" -Pcross,nocheck)
     log=$scratch/deb-$arch.log
-    (cd "$copy" && dpkg-buildpackage -b -us -uc -tc "${cross[@]}") >"$log" 2>&1
+    (cd "$copy" && debian_build "$arch" -tc) >"$log" 2>&1
     deb=$scratch/source/regrw_${version}_$arch.deb dbgsym=$scratch/source/regrw-dbgsym_${version}_$arch.deb
     if ! same "dpkg-buildpackage, $arch" "$(ls "$dbgsym" "$deb" 2>&1)" "$dbgsym
 $deb"; then
