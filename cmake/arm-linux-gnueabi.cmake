@@ -15,4 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Run here as the oldest processor it is built for.
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm -cpu arm926)
+execute_process(COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../scripts/project.sh emulator armv5
+                OUTPUT_VARIABLE emulator OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+separate_arguments(CMAKE_CROSSCOMPILING_EMULATOR UNIX_COMMAND "${emulator}")

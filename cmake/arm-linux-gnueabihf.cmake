@@ -15,4 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # What the board's processor is run under here; a dynamic build finds the
 # board's C library under the cross toolchain's root.
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm -L /usr/arm-linux-gnueabihf)
+execute_process(COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../scripts/project.sh emulator armv7
+                OUTPUT_VARIABLE emulator OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+separate_arguments(CMAKE_CROSSCOMPILING_EMULATOR UNIX_COMMAND "${emulator} -L /usr/arm-linux-gnueabihf")

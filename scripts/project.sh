@@ -5,8 +5,9 @@
 # read from project() in CMakeLists.txt, the one number), and the fetch
 # folder (REGRW_FETCH_DIR, default fetched/ in the tree), which scripts/fetch
 # fills and everything else reads; and debian_build, the one way its Debian
-# packages are built. Sourced; run as "project.sh NAME", it prints one:
-# version or fetch-dir (for CMake).
+# packages are built; and regrw_emulator, the emulator's words for each of
+# the boards' processors. Sourced; run as "project.sh NAME", it prints one:
+# version, fetch-dir or emulator PROCESSOR (for CMake and the suites).
 regrw_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 regrw_version=$(sed -n 's/^project(regrw VERSION \([0-9.]*\)$/\1/p' "$regrw_root/CMakeLists.txt")
 REGRW_FETCH_DIR=${REGRW_FETCH_DIR:-$regrw_root/fetched}
@@ -20,10 +21,22 @@ debian_build() {
     [ "$arch" = "$(dpkg --print-architecture)" ] || set -- -a"$arch" -Pcross,nocheck "$@"
     dpkg-buildpackage -b -us -uc "$@"
 }
+# regrw_emulator PROCESSOR: qemu-user's words for running an ARM file as one
+# of the boards' processors: armv5 (ARMv5TE, the oldest the standalone file
+# is built for), armv6 or armv7.
+regrw_emulator() {
+    case $1 in
+        armv5) echo "qemu-arm -cpu arm926" ;;
+        armv6) echo "qemu-arm -cpu arm1176" ;;
+        armv7) echo "qemu-arm -cpu cortex-a15" ;;
+        *) echo "no such processor: $1" >&2; return 2 ;;
+    esac
+}
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     case ${1:-} in
         version) echo "$regrw_version" ;;
         fetch-dir) echo "$REGRW_FETCH_DIR" ;;
-        *) echo "usage: project.sh version|fetch-dir" >&2; exit 2 ;;
+        emulator) regrw_emulator "${2:-}" ;;
+        *) echo "usage: project.sh version|fetch-dir|emulator PROCESSOR" >&2; exit 2 ;;
     esac
 fi
