@@ -6,9 +6,10 @@
 # kernel will see them, carry the ARM ABI's values.
 # Usage: binary.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
-# shellcheck source=tests/lib.sh
-. "$(dirname "$0")/lib.sh"
-need_namespace regsim
+# shellcheck source=tests/engine.sh
+. "$(dirname "$0")/engine.sh"
+need_namespace regsim "$@"
+read -r -a runner <<<"$RUNNER"
 
 has() { grep -q -e "$1" <<<"$2" && echo yes || echo no; }
 # The permissions of the stack segment, from readelf's program headers.

@@ -1,4 +1,4 @@
-#!/usr/bin/env bash
+#!/bin/sh
 # SPDX-License-Identifier: MIT
 # The command line, as far as it is decided before the device is touched:
 # usage errors and refused numbers. None of these may open the device, which
@@ -6,9 +6,10 @@
 # private device namespace where the node is absent.
 # Usage: cli.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
-# shellcheck source=tests/lib.sh
-. "$(dirname "$0")/lib.sh"
-need_namespace none
+# shellcheck source=tests/engine.sh
+. "$(dirname "$0")/engine.sh"
+need_namespace none "$@"
+node=none
 
 U=$USAGE
 #      status  stdout  stderr                          arguments
@@ -55,12 +56,13 @@ check  255     "$U"    "invalid DATA: 0xfg"            1 0 0xfg
 
 # The program name: shown as invoked, and "regrw" where there is none.
 for name in /some/path/regrw ./r ''; do
-    run_as "$name"
+    run_as '' "$name"
     verdict "name '$name'" 255 "$(usage_text "${name:-regrw}")" ""
 done
 
 # Without a node, every valid command ends at the open.
-E="open failed: ${strerror[ENOENT]}"
+# shellcheck disable=SC2154 # the engine's
+E="open failed: $strerror_ENOENT"
 check  255  ""  "$E"  0 2
 check  255  ""  "$E"  1 2 7
 check  255  ""  "$E"  ' +1' 2 0xFFFFFFFF

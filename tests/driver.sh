@@ -7,9 +7,8 @@
 # no module is ever loaded on a development machine.
 # Usage: driver.sh BUILD-DIR
 build=$(readlink -f "$1")
-REGRW=regrw
-# shellcheck source=tests/lib.sh
-. "$(dirname "$0")/lib.sh"
+# shellcheck source=tests/core.sh
+. "$(dirname "$0")/core.sh"
 # shellcheck source=lab/board/kernel.sh
 . "$(dirname "$0")/../lab/board/kernel.sh"
 

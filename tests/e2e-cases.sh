@@ -1,11 +1,11 @@
 # SPDX-License-Identifier: MIT
 # The end-to-end cases: one table, run against the stand-in (e2e.sh) and
 # against the kernel driver on the emulated board (board.sh). Its words are
-# the harness's own (tests/lib.sh).
-# shellcheck shell=bash disable=SC2034,SC2154 # the harness sets and reads its variables
+# the engine's (tests/engine.sh).
+# shellcheck shell=sh disable=SC2034,SC2154 # the harness sets and reads its variables
 
 U=$USAGE O="open O_RDWR|O_SYNC" C=close
-EINVAL=${strerror[EINVAL]} EIO=${strerror[EIO]}
+EINVAL=$strerror_EINVAL EIO=$strerror_EIO
 L="lseek failed: $EINVAL"
 
 device values=0x01020304,0xdeadbeef,0x80000000
@@ -39,9 +39,9 @@ dcheck  255    "$U"                 ""                       ""                 
 dcheck  255    "$U"                 "invalid DATA: 12abc"    ""                                           1 0 12abc
 dcheck  255    "$U"                 "invalid REG_NUM: 1x"    ""                                           0 1x
 stdout_to=full
-dcheck  255    ""                   "output failed: ${strerror[ENOSPC]}"  "$O;seek 2;read 2 4;$C"         0 2
+dcheck  255    ""                   "output failed: $strerror_ENOSPC"     "$O;seek 2;read 2 4;$C"         0 2
 stdout_to=closed
-dcheck  255    ""                   "output failed: ${strerror[EBADF]}"   "$O;seek 2;read 2 4;$C"         0 2
+dcheck  255    ""                   "output failed: $strerror_EBADF"      "$O;seek 2;read 2 4;$C"         0 2
 stdout_to='file'
 # With standard input closed the node takes descriptor 0, which is no
 # failure of the open.
@@ -63,26 +63,26 @@ stderr_to='file'
 # Faults: each ends with status 255, one line on standard error and nothing
 # on standard output.
 W="$O;seek 2;write 2 4 07 00 00 00;$C" R="$O;seek 2;read 2 4;$C"
-#                                  status stdout stderr                                    device log  arguments
-device "fail_open=${errno[EACCES]}"; dcheck 255 "" "open failed: ${strerror[EACCES]}"        "$O"        0 2
-device "fail_open=${errno[ENODEV]}"; dcheck 255 "" "open failed: ${strerror[ENODEV]}"        "$O"        1 2 7
-device "fail_read=${errno[EIO]}";    dcheck 255 "" "read failed: $EIO"                       "$R"        0 2
-device short_read=3;               dcheck 255 "" "read failed: 3 of 4 bytes transferred"   "$R"        0 2
-device short_read=0;               dcheck 255 "" "read failed: 0 of 4 bytes transferred"   "$R"        0 2
-device "fail_write=${errno[EIO]}";   dcheck 255 "" "write failed: $EIO"                      "$W"        1 2 7
-device short_write=1;              dcheck 255 "" "write failed: 1 of 4 bytes transferred"  "$W"        1 2 7
-device "fail_close=${errno[EIO]}";   dcheck 255 "" "close failed: $EIO"                      "$R"        0 2
-                                   dcheck 255 "" "close failed: $EIO"                      "$W"        1 2 7
+#                                  status stdout stderr                                  device log  arguments
+device "fail_open=$errno_EACCES";  dcheck 255 "" "open failed: $strerror_EACCES"         "$O"        0 2
+device "fail_open=$errno_ENODEV";  dcheck 255 "" "open failed: $strerror_ENODEV"         "$O"        1 2 7
+device "fail_read=$errno_EIO";     dcheck 255 "" "read failed: $EIO"                     "$R"        0 2
+device short_read=3;               dcheck 255 "" "read failed: 3 of 4 bytes transferred" "$R"        0 2
+device short_read=0;               dcheck 255 "" "read failed: 0 of 4 bytes transferred" "$R"        0 2
+device "fail_write=$errno_EIO";    dcheck 255 "" "write failed: $EIO"                    "$W"        1 2 7
+device short_write=1;              dcheck 255 "" "write failed: 1 of 4 bytes transferred" "$W"        1 2 7
+device "fail_close=$errno_EIO";    dcheck 255 "" "close failed: $EIO"                    "$R"        0 2
+                                   dcheck 255 "" "close failed: $EIO"                    "$W"        1 2 7
 # Two faults in one run: the first is the one reported, with its own errno.
-device "fail_read=${errno[EIO]}" "fail_close=${errno[EACCES]}"
-                                   dcheck 255 "" "read failed: $EIO"                       "$R"        0 2
-device "fail_write=${errno[ENOSPC]}" "fail_close=${errno[EIO]}"
-                                   dcheck 255 "" "write failed: ${strerror[ENOSPC]}"       "$W"        1 2 7
-device short_read=2 "fail_close=${errno[EIO]}"
-                                   dcheck 255 "" "read failed: 2 of 4 bytes transferred"   "$R"        0 2
-device short_write=3 "fail_close=${errno[EIO]}"
-                                   dcheck 255 "" "write failed: 3 of 4 bytes transferred"  "$W"        1 2 7
-device "fail_close=${errno[EIO]}";   dcheck 255 "" "$L"                                      "$O;seek -1;$C" 0 -1
+device "fail_read=$errno_EIO" "fail_close=$errno_EACCES"
+                                   dcheck 255 "" "read failed: $EIO"                     "$R"        0 2
+device "fail_write=$errno_ENOSPC" "fail_close=$errno_EIO"
+                                   dcheck 255 "" "write failed: $strerror_ENOSPC"        "$W"        1 2 7
+device short_read=2 "fail_close=$errno_EIO"
+                                   dcheck 255 "" "read failed: 2 of 4 bytes transferred" "$R"        0 2
+device short_write=3 "fail_close=$errno_EIO"
+                                   dcheck 255 "" "write failed: 3 of 4 bytes transferred" "$W"        1 2 7
+device "fail_close=$errno_EIO";    dcheck 255 "" "$L"                                    "$O;seek -1;$C" 0 -1
 
 # A written word is the word read back, in a later run; a refused write
 # leaves the register as it was.

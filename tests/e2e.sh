@@ -1,20 +1,19 @@
-#!/usr/bin/env bash
+#!/bin/sh
 # SPDX-License-Identifier: MIT
 # The tool end to end against the stand-in device: every run goes through
 # the kernel's file interface to /dev/test_registers in a private device
 # namespace, and the device's log shows what reached it. The cases shared
 # with the emulated board are in e2e-cases.sh; the stand-in's own follow.
-# Usage: e2e.sh BINARY [RUNNER]; with E2E_WITHOUT_FUSE set, only the nodes
-# the kernel gives.
+# Usage: e2e.sh BINARY [RUNNER]; with E2E_WITHOUT_FUSE set, in a testbed
+# that cannot serve the stand-in (autopkgtest's, say), only the nodes the
+# kernel gives.
 REGRW=$1 RUNNER=${2:-}
-# shellcheck source=tests/lib.sh
-. "$(dirname "$0")/lib.sh"
-# In a testbed that cannot serve the stand-in (autopkgtest's, say): only
-# the nodes the kernel gives.
+# shellcheck source=tests/engine.sh
+. "$(dirname "$0")/engine.sh"
 kinds="none dir fifo null full"
 if [ -z "${E2E_WITHOUT_FUSE:-}" ]; then
-    kinds+=" regsim-ro"
-    need_namespace regsim
+    kinds="$kinds regsim-ro"
+    need_namespace regsim "$@"
 
     # shellcheck source=tests/e2e-cases.sh
     . "$(dirname "$0")/e2e-cases.sh"
@@ -31,27 +30,26 @@ if [ -z "${E2E_WITHOUT_FUSE:-}" ]; then
             for i in $(seq 100); do grep -q fuse.regsim /proc/self/mountinfo || break; sleep 0.02; done
             grep -c fuse.regsim /proc/self/mountinfo
             regrw 0 1'
-        outcome "regsim stops on SIG$signal" 255 $'reg1 = 0x00000000
-0' "read failed: 0 of 4 bytes transferred"
+        outcome "regsim stops on SIG$signal" 255 "reg1 = 0x00000000
+0" "read failed: 0 of 4 bytes transferred"
     done
-    run_cases
 fi
 
 # Other things at the node, each ending with status 255, one line on
 # standard error and nothing on standard output. Only the read-only stand-in
 # keeps a log: it must stay empty, as the open never reaches it.
+# shellcheck disable=SC2154 # the engine's
 for kind in $kinds; do
-    ns=("$devns" "$kind" --)
-    [ "$kind" != regsim-ro ] || ns=("$devns" "$kind" -l "$scratch/log" --)
+    node=$kind
+    [ "$kind" != regsim-ro ] || node="$kind -l $scratch/log"
     case $kind in
-        none)      r="open failed: ${strerror[ENOENT]}"          w=$r ;;
-        dir)       r="open failed: ${strerror[EISDIR]}"          w=$r ;;
-        fifo)      r="lseek failed: ${strerror[ESPIPE]}"         w=$r ;;
-        null)      r="read failed: 0 of 4 bytes transferred"     w='' ;; # end of file
-        full)      r=''                                          w="write failed: ${strerror[ENOSPC]}" ;;
-        regsim-ro) r="open failed: ${strerror[EROFS]}"           w=$r ;; # a read needs write access too
+        none)      r="open failed: $strerror_ENOENT"          w=$r ;;
+        dir)       r="open failed: $strerror_EISDIR"          w=$r ;;
+        fifo)      r="lseek failed: $strerror_ESPIPE"         w=$r ;;
+        null)      r="read failed: 0 of 4 bytes transferred"  w='' ;; # end of file
+        full)      r=''                                       w="write failed: $strerror_ENOSPC" ;;
+        regsim-ro) r="open failed: $strerror_EROFS"           w=$r ;; # a read needs write access too
     esac
-    : >"$scratch/log"
     [ -z "$r" ] || check 255 "" "$r" 0 2
     [ -z "$w" ] || check 255 "" "$w" 1 2 7
     [ "$kind" != regsim-ro ] || same "$kind: nothing reached the device" "$(cat "$scratch/log")" ""
@@ -59,6 +57,6 @@ done
 
 # Every stand-in went with its namespace, even those of runs killed at the
 # time limit: none of this suite's (they all log to its scratch file) is left.
-for i in $(seq 50); do pgrep -f -- "-l $scratch/log" >/dev/null || break; sleep 0.1; done
+for _ in $(seq 50); do pgrep -f -- "-l $scratch/log" >/dev/null || break; sleep 0.1; done
 same "stand-ins left running" "$(pgrep -a -f -- "-l $scratch/log")" ""
 finish

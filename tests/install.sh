@@ -17,9 +17,8 @@
 #    flags, make, then make install/fast to DESTDIR.
 # Usage: install.sh BUILD-DIR SOURCE-DIR
 build=$(readlink -f "$1") src=$(readlink -f "$2")
-REGRW=regrw
-# shellcheck source=tests/lib.sh
-. "$(dirname "$0")/lib.sh"
+# shellcheck source=tests/engine.sh
+. "$(dirname "$0")/engine.sh"
 # shellcheck source=scripts/project.sh
 . "$(dirname "$0")/../scripts/project.sh"
 fetched=$REGRW_FETCH_DIR
@@ -206,9 +205,6 @@ same "armhf: dpkg installs it on a Debian armhf root" "$(tail -1 <<<"$out")" "st
 # shellcheck disable=SC2016 # dpkg-query's own format words
 same "armhf: installed" "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Package}:${Architecture} ${Status}\n' regrw)" \
     "regrw:armhf install ok installed"
-# shellcheck disable=SC2054 # one word of the stand-in's, with its commas
-ns=("$devns" regsim values=0,0,0x1234abcd --)
-runner=(qemu-arm -cpu cortex-a15 -L "$root")
-REGRW=$root/usr/bin/regrw
+node="regsim values=0,0,0x1234abcd" REGRW=$root/usr/bin/regrw RUNNER="$(regrw_emulator armv7) -L $root"
 check 0 "reg2 = 0x1234abcd" "" 0 2
 finish

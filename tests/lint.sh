@@ -14,9 +14,8 @@
 #  - "manual": the manual page renders without a single warning from either
 #    formatter.
 # Usage: lint.sh CHECK SOURCE-DIR
-REGRW=regrw
-# shellcheck source=tests/lib.sh
-. "$(dirname "$0")/lib.sh"
+# shellcheck source=tests/core.sh
+. "$(dirname "$0")/core.sh"
 cd "$2" || exit 1
 # The project's files; outside a git checkout (a source tarball), every file.
 mapfile -t files < <(git ls-files 2>/dev/null || find . -path ./build -prune -o -path ./fetched -prune -o -type f -print)

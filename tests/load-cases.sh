@@ -2,8 +2,8 @@
 # The end-to-end case under load: one table, run against the stand-in
 # (load.sh, in a slower tier than the other end-to-end cases) and against
 # the kernel driver on the emulated board (board.sh). Its words are the
-# harness's own (tests/lib.sh).
-# shellcheck shell=bash disable=SC2034,SC2154 # the harness sets and reads its variables
+# engine's (tests/engine.sh).
+# shellcheck shell=sh disable=SC2034,SC2154 # the harness sets and reads its variables
 
 O="open O_RDWR|O_SYNC"
 # Load: 1,000 runs from 8 parallel workers, each writing (63 times) and

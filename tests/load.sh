@@ -1,12 +1,11 @@
-#!/usr/bin/env bash
+#!/bin/sh
 # SPDX-License-Identifier: MIT
 # The tool under load against the stand-in: the rows of load-cases.sh.
 # Usage: load.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
-# shellcheck source=tests/lib.sh
-. "$(dirname "$0")/lib.sh"
-need_namespace regsim
+# shellcheck source=tests/engine.sh
+. "$(dirname "$0")/engine.sh"
+need_namespace regsim "$@"
 # shellcheck source=tests/load-cases.sh
 . "$(dirname "$0")/load-cases.sh"
-run_cases
 finish

@@ -14,9 +14,8 @@
 # the signature, the version in every binary, and its tarball, unpacked
 # without git, passing scripts/test quick. A tree with changes is refused.
 # Usage: release.sh SOURCE-DIR
-REGRW=regrw
-# shellcheck source=tests/lib.sh
-. "$(dirname "$0")/lib.sh"
+# shellcheck source=tests/core.sh
+. "$(dirname "$0")/core.sh"
 src=$(readlink -f "$1")
 # shellcheck source=scripts/project.sh
 . "$src/scripts/project.sh"

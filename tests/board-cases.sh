@@ -1,0 +1,40 @@
+# SPDX-License-Identifier: MIT
+# What only a real kernel and driver show, on the emulated board
+# (board.sh): the node's permission bits decide who may open it, before the
+# driver sees anything, and root may open any node; a removed module takes
+# its node with it; parameters change at run time, where a word out of
+# bounds changes nothing, and values reads back the registers as they are
+# and fails rather than cut the list short. Its words are the engine's
+# (tests/engine.sh).
+# shellcheck shell=sh disable=SC2034,SC2154 # the harness sets and reads its variables
+
+R="open O_RDWR|O_SYNC;seek 2;read 2 4;close" P=/sys/module/test_registers/parameters
+session -- 'chmod 0444 /dev/test_registers && su user -c "timeout 10 regrw 0 2"'
+outcome "mode 0444: a user's read is refused at the open" 255 "" "open failed: $strerror_EACCES"
+session_log ""
+session -- 'chmod 0444 /dev/test_registers && regrw 0 2'
+outcome "mode 0444: root's read" 0 "reg2 = 0x00000000" ""
+session_log "$R"
+session -- 'chmod 0600 /dev/test_registers && su user -c "timeout 10 regrw 1 2 5"'
+outcome "mode 0600: a user's write is refused at the open" 255 "" "open failed: $strerror_EACCES"
+session_log ""
+session -- 'chmod 0666 /dev/test_registers && su user -c "timeout 10 regrw 0 2"'
+outcome "mode 0666: a user's read" 0 "reg2 = 0x00000000" ""
+session_log "$R"
+session -- 'rmmod test_registers && regrw 0 2'
+outcome "module removed" 255 "" "open failed: $strerror_ENOENT"
+session_log ""
+session nregs=4 -- 'regrw 1 3 7
+    echo 134 2>/dev/null >'$P'/fail_read; echo "fail_read=134: status $?"
+    echo 1,2,3,4,5 2>/dev/null >'$P'/values; echo "five values: status $?"
+    cat '$P'/fail_read '$P'/values; regrw 0 3'
+outcome "run time: fail_read=134 and five values for four registers refused" 0 "fail_read=134: status 1
+five values: status 1
+0
+0x0,0x0,0x0,0x7
+reg3 = 0x00000007" ""
+# shellcheck disable=SC2016 # the board's script, expanded there
+session nregs=1024 -- 'i=0 v=; while [ $i -lt 1024 ]; do v=$v,99; i=$((i + 1)); done
+    echo "${v#,}" >'$P'/values; regrw 0 1023; cat '$P'/values >/dev/null 2>&1; echo "read back: status $?"'
+outcome "1,024 values: set, and too long to read back whole" 0 "reg1023 = 0x00000063
+read back: status 1" ""

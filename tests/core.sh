@@ -1,0 +1,50 @@
+# SPDX-License-Identifier: MIT
+# The harness's core, which every suite sources, on the host and on the
+# emulated board (POSIX sh): one fact a check (same), skips, a run's time
+# limit and killed runs, and the closing line with the suite's status.
+# shellcheck shell=sh
+
+set -u
+passed=0 failed=0 skipped=0 status=0
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+# Seconds a run may take (a run takes well under one, even under emulation
+# or the sanitizers); a run still going then is killed and fails its case,
+# and the suite goes on.
+# shellcheck disable=SC2034 # the suites'
+limit=${REGRW_TEST_LIMIT:-5}
+
+# killed: whether the last run ($status) was ended at its time limit, by
+# GNU's timeout or by busybox's.
+killed() { case $status in 124 | 137 | 143) return 0 ;; *) return 1 ;; esac; }
+
+# same LABEL GOT WANTED: one fact, such as a property of a file or what
+# reached the device.
+same() {
+    if [ "$2" = "$3" ]; then passed=$((passed + 1)); return 0; fi
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  got:\n%s\n  wanted:\n%s\n' "$1" "$2" "$3"
+    return 1
+}
+
+# skip REASON: a case that cannot run here. Under CI nothing may be skipped:
+# a suite that cannot run there has failed.
+skip() {
+    if [ -n "${CI:-}" ]; then
+        failed=$((failed + 1)); printf 'FAIL (cannot run under CI) %s\n' "$1"
+    else
+        skipped=$((skipped + 1)); printf 'SKIP %s\n' "$1"
+    fi
+}
+
+# flush: judges a case still waiting for its judgement (the engine's).
+flush() { :; }
+
+# The closing line; exit 1 on any failure, 77 when everything was skipped.
+finish() {
+    flush
+    printf '%d passed, %d failed, %d skipped\n' "$passed" "$failed" "$skipped"
+    [ "$failed" = 0 ] || exit 1
+    [ "$passed" != 0 ] || exit 77
+    exit 0
+}

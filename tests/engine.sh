@@ -1,0 +1,257 @@
+# SPDX-License-Identifier: MIT
+# The tests' one case engine, on the harness's core (core.sh): it runs the
+# tool, holds its exit status, standard output and standard error together,
+# one case a line, and reads the case tables on a device behind a small
+# layer: on the host the stand-in (lab/sim/devns), on the emulated board the
+# driver (lab/board/cases). POSIX sh: the board's busybox runs it too.
+# Set before sourcing, by a suite that runs the tool: REGRW (the binary)
+# and, to run it under an emulator, RUNNER (regrw_emulator's words, from
+# scripts/project.sh; the emulator must take "-0 NAME" to set the program's
+# name, as qemu-user does); ERRWORDS, for the C library's words (below).
+# shellcheck shell=sh
+# shellcheck source=tests/core.sh
+. "$(dirname "$0")/core.sh"
+: "${REGRW=}" "${RUNNER=}"
+
+# strerror_NAME and errno_NAME: the words and the number of each errno the
+# tests name, as the C library of the binary under test has them (a static
+# file carries its own): from errwords built with the same toolchain
+# ($ERRWORDS), run the same way ($ERRWORDS_RUNNER, or the binary's runner).
+if [ -n "${ERRWORDS:-}" ]; then
+    # shellcheck disable=SC2086 # the runner's words, split on purpose
+    ${ERRWORDS_RUNNER-$RUNNER} "$ERRWORDS" EPERM ENOENT EIO ENXIO EBADF EAGAIN EACCES EBUSY \
+        ENODEV EISDIR EINVAL ENOSPC ESPIPE EROFS ETIMEDOUT EHWPOISON >"$scratch/errwords"
+    # shellcheck disable=SC2034 # read for the eval
+    while read -r name number text; do eval "errno_$name=\$number strerror_$name=\$text"; done <"$scratch/errwords"
+    same "the C library's words for 16 errnos, from $ERRWORDS" "$(grep -c . "$scratch/errwords")" 16 || finish
+fi
+
+# The usage text as the tool prints it for program name $1.
+usage_text() {
+    printf 'Proper usage: %s <R/W> <REG_NUM> [DATA]\n\tR/W - Read = 0 Write = 1\n\tREG_NUM - [0:2]\n\tDATA - data to be written to reg' "$1"
+}
+# shellcheck disable=SC2034 # for the tables
+USAGE=$(usage_text "$REGRW")
+
+devns=$(dirname "$0")/../lab/sim/devns
+# Where the tool's standard input comes from: /dev/null, or "closed"; its
+# standard output goes to: a file (read back), "full" for /dev/full, or
+# "closed"; its standard error: a file, or "closed".
+stdin_to=/dev/null stdout_to=file stderr_to=file
+
+# The device layer. on_device LIMIT WORDS COMMAND...: runs COMMAND, within
+# LIMIT seconds, with /dev/test_registers a fresh device started with the
+# parameter WORDS (nregs=N, fail_read=E, ...); the device's log lands in
+# $scratch/log. device_refuses WORD...: whether the device refuses to start
+# with these words. Here the node is $node, devns's words, in a private
+# device namespace, never the machine's own /dev: the stand-in, or (without
+# WORDS) another kind, such as none, where an open that should not happen
+# shows as "open failed".
+node="regsim -l $scratch/log"
+on_device() {
+    od_limit=$1 od_words=$2; shift 2
+    # shellcheck disable=SC2086 # the words, split on purpose
+    timeout -k 2 "$od_limit" "$devns" $node $od_words -- "$@"
+}
+device_refuses() {
+    ! timeout -k 2 "$limit" "$devns" regsim "$@" -- true >"$scratch/why" 2>&1 &&
+        [ "$(grep -c '^regsim: ' "$scratch/why") $(tail -1 "$scratch/why")" = "1 devns: the stand-in did not start" ]
+}
+
+# need_namespace KIND SUITE-ARG...: runs the suite again, with its
+# arguments, in one sandbox of its own, where each case then makes its node
+# afresh (see lab/sim/devns); ends the suite (a skip, or a failure under CI)
+# where no private device namespace with KIND can be made.
+need_namespace() {
+    nn_kind=$1; shift
+    if [ -z "${DEVNS_SANDBOX:-}" ] && timeout -k 2 "$limit" "$devns" none -- true >"$scratch/why" 2>&1; then
+        rm -rf "$scratch"
+        exec "$devns" none -- "${BASH:-sh}" "$0" "$@"
+    fi
+    timeout -k 2 "$limit" "$devns" "$nn_kind" -- true >"$scratch/why" 2>&1 && return
+    skip "no private device namespace with $nn_kind here: $(tail -1 "$scratch/why")"
+    finish
+}
+
+# The last process before the tool: it sets up the tool's descriptors
+# itself, because any process started in between (devns, bwrap) may take
+# the lowest free descriptor for its own file, and a closed stream would
+# then not be closed for the tool. Arguments: STDIN STDOUT STDERR NAME
+# COMMAND..., where NAME is "" to keep the command's name or "=NAME" to run
+# it as NAME (which may be empty: bash's exec -a, the one thing here that
+# needs bash).
+# shellcheck disable=SC2016 # expanded by the shell that runs it
+launch='i=$1 o=$2 e=$3 a=$4; shift 4
+case $i in closed) exec <&- ;; *) exec <"$i" ;; esac
+case $o in closed) exec >&- ;; full) exec >/dev/full ;; *) exec >"$o" ;; esac
+case $e in closed) exec 2>&- ;; *) exec 2>"$e" ;; esac
+if [ -n "$a" ]; then exec -a "${a#=}" "$@"; else exec "$@"; fi'
+
+# The regrw of a session's script: each run has the limit of a single case,
+# and after one is killed the others are not even started, so that a tool
+# that hangs costs a session one limit, not one a run. Set: REGRW, RUNNER,
+# LIMIT, and KILLED, the file that says so.
+# shellcheck disable=SC2016 # expanded by the session's shell
+session_regrw='regrw() {
+    [ ! -e "$KILLED" ] || return 124
+    # RUNNER is words: split on purpose.
+    timeout -k 2 "$LIMIT" $RUNNER "$REGRW" "$@"
+    set -- $?
+    case $1 in 124|137|143) : >"$KILLED" ;; esac
+    return "$1"
+}'
+
+# run_as WORDS NAME ARG...: runs the tool with program name NAME, on a
+# device with WORDS; the outcome lands in $scratch/out, $scratch/err and
+# $status.
+run_as() {
+    ra_as='' ra_shell=sh ra_words=$1 ra_name=$2; shift 2
+    if [ "$ra_name" = "$REGRW" ]; then set -- "$REGRW" "$@"
+    elif [ -n "$RUNNER" ]; then set -- -0 "$ra_name" "$REGRW" "$@"
+    else set -- "$REGRW" "$@"; ra_as="=$ra_name" ra_shell=bash; fi
+    ra_out=$scratch/out ra_err=$scratch/err
+    [ "$stdout_to" = file ] || ra_out=$stdout_to
+    [ "$stderr_to" = file ] || ra_err=$stderr_to
+    : >"$scratch/out"; : >"$scratch/err"; : >"$scratch/log"
+    # shellcheck disable=SC2086 # the runner's words, split on purpose
+    on_device "$limit" "$ra_words" "$ra_shell" -c "$launch" launch "$stdin_to" "$ra_out" "$ra_err" "$ra_as" \
+        $RUNNER "$@"
+    status=$?
+}
+
+# shown WHAT GOT WANTED: text that differs, each line ending in $ and
+# anything unprintable escaped.
+shown() { printf '  %s:\n' "$1"; printf '%s' "$2" | sed -n l; printf '  wanted:\n'; printf '%s' "$3" | sed -n l; }
+
+# verdict LABEL STATUS STDOUT STDERR: holds the last run to its wants.
+verdict() {
+    if killed; then
+        failed=$((failed + 1))
+        printf 'FAIL %s\n  no end within %s s: killed\n' "$1" "$limit"
+        return 1
+    fi
+    # Expected text as lines: nothing for "", else the text and one newline.
+    v_out=$([ -z "$3" ] || printf '%s\n' "$3"; printf x) v_err=$([ -z "$4" ] || printf '%s\n' "$4"; printf x)
+    g_out=$(cat "$scratch/out"; printf x) g_err=$(cat "$scratch/err"; printf x)
+    if [ "$status" = "$2" ] && [ "$g_out" = "$v_out" ] && [ "$g_err" = "$v_err" ]; then
+        passed=$((passed + 1))
+        return 0
+    fi
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  status %s, wanted %s\n' "$1" "$status" "$2"
+    shown stdout "${g_out%x}" "${v_out%x}"
+    shown stderr "${g_err%x}" "${v_err%x}"
+    return 1
+}
+
+# check STATUS STDOUT STDERR ARG...: one run, judged at once.
+check() {
+    flush
+    c_status=$1 c_out=$2 c_err=$3; shift 3
+    run_as '' "$REGRW" "$@"
+    verdict "regrw $*" "$c_status" "$c_out" "$c_err"
+}
+
+# The case tables are plain rows of these words; each case runs on a fresh
+# device as its row is read, and is judged before the next row runs, once
+# a strict row may have changed its wants.
+#   device WORD...       the cases that follow run on a fresh device with
+#                        these parameter words
+#   dcheck STATUS STDOUT STDERR LOG ARG...
+#                        one run of the tool, and the device's log: events
+#                        separated by ";" ("" where nothing reached it); a
+#                        file's seeks never reach it, so regsim logs none
+#   probe "MODE STEP..." ANSWERS LOG
+#                        one run of the tests' client ($DEVCLIENT): what it
+#                        printed and the log, lines separated by ";"
+#   strict STATUS STDOUT STDERR LOG, or for a probe strict ANSWERS LOG
+#                        what the driver answers instead with lax_seek=0,
+#                        its default, refusing positions without a register
+#                        (the board's strict pass)
+#   session [WORD...] -- SCRIPT
+#                        a POSIX shell script with regrw on hand, on one
+#                        device, judged by the rows that follow it:
+#   outcome LABEL STATUS STDOUT STDERR
+#   log_count LABEL WANT PATTERN...   log lines matching each PATTERN
+#   session_log LOG      the whole log
+#   refused WORD...      parameter words the device refuses to start with
+# and stdin_to / stdout_to / stderr_to for the runs that follow.
+# $strerror_EIO is errno EIO in the binary's C library's words, $errno_EIO
+# its number. A device that logs seeks sets seeks_logged; a pass that runs
+# the tables again sets repeat, and sessions and refusals, run once, are
+# passed over; prefix starts each label.
+dwords='' pending='' c_kind='' c_label='' session_ok=1 seeks_logged='' repeat='' pass=lax prefix=''
+
+device() { flush; dwords=$*; }
+dcheck() {
+    flush
+    c_kind=run c_status=$1 c_out=$2 c_err=$3 c_log=$4; shift 4
+    c_label="regrw $*" pending=1
+    run_as "$dwords" "$REGRW" "$@"
+}
+probe() {
+    flush
+    c_kind=probe c_label="devclient $1 [$dwords]" c_out=$2 c_log=$3 pending=1
+    : >"$scratch/log"
+    # shellcheck disable=SC2086 # the client's steps, split on purpose
+    on_device "$limit" "$dwords" "$DEVCLIENT" /dev/test_registers $1 </dev/null >"$scratch/out" 2>"$scratch/err"
+    status=$?
+}
+strict() {
+    [ "$pass" = strict ] || return 0
+    if [ "$c_kind" = probe ]; then c_out=$1 c_log=$2
+    else c_status=$1 c_out=$2 c_err=$3 c_log=$4; fi
+}
+# The device's log as a case expects it: one event a line, without seeks
+# where the device does not log them.
+device_log() {
+    [ -n "$1" ] || return 0
+    printf '%s\n' "$1" | tr ';' '\n' | if [ -n "$seeks_logged" ]; then cat; else grep -v '^seek '; fi
+}
+flush() {
+    [ -n "$pending" ] || return 0
+    pending=
+    if killed; then verdict "$prefix$c_label" "" "" ""; return; fi
+    if [ "$c_kind" = probe ]; then
+        same "$prefix$c_label: answers" "$(cat "$scratch/out" "$scratch/err")" "$(printf '%s\n' "$c_out" | tr ';' '\n')"
+    else
+        verdict "$prefix$c_label" "$c_status" "$c_out" "$c_err" || return 0
+    fi
+    same "$prefix$c_label: device log" "$(cat "$scratch/log")" "$(device_log "$c_log")"
+}
+session() {
+    flush
+    s_words=
+    while [ "$1" != -- ]; do s_words="$s_words $1"; shift; done
+    c_kind=session session_ok=1
+    [ -z "$repeat" ] || return 0
+    LIMIT=$limit KILLED=$scratch/killed
+    export REGRW RUNNER LIMIT KILLED
+    rm -f "$KILLED"; : >"$scratch/log"
+    on_device $((limit * 30)) "$s_words" sh -c "$session_regrw
+$2" </dev/null >"$scratch/out" 2>"$scratch/err"
+    status=$?
+    [ ! -e "$KILLED" ] || status=124
+}
+outcome() {
+    [ -z "$repeat" ] || return 0
+    c_label=$prefix$1
+    verdict "$c_label" "$2" "$3" "$4"
+    session_ok=$?
+}
+log_count() {
+    [ -z "$repeat" ] && [ "$session_ok" = 0 ] || return 0
+    lc_label=$1 lc_want=$2 lc_got=; shift 2
+    for lc_pattern; do lc_got="$lc_got $(grep -c -e "$lc_pattern" "$scratch/log")"; done
+    same "$c_label: $lc_label" "${lc_got# }" "$lc_want"
+}
+session_log() {
+    [ -z "$repeat" ] && [ "$session_ok" = 0 ] || return 0
+    same "$c_label: device log" "$(cat "$scratch/log")" "$(device_log "$1")"
+}
+refused() {
+    flush
+    [ -z "$repeat" ] || return 0
+    if device_refuses "$@"; then rf_got=refused; else rf_got="not refused"; fi
+    same "${prefix}the words '$*': refused" "$rf_got" refused
+}
