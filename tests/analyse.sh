@@ -5,9 +5,10 @@
 # sanitized build, and cppcheck.
 # Usage: analyse.sh SOURCE-DIR COMPILE-DATABASE-DIR
 src=$1 db=$2
+# shellcheck source=tests/core.sh
+. "$(dirname "$0")/core.sh"
 cd "$src" || exit 1
 mapfile -t files < <(find src lab tests -name '*.cpp' | sort)
-failed=0
 # cppcheck is held to its error, warning, performance and portability
 # findings; matters of style are clang-tidy's, whose checks are named one by
 # one (.clang-tidy), so that a newer cppcheck's new style opinions do not
@@ -17,22 +18,15 @@ failed=0
 cppcheck=(cppcheck --enable=warning,performance,portability --suppress=missingIncludeSystem
           --error-exitcode=1 --quiet)
 ! cppcheck --help | grep -q -e '--check-level' || cppcheck+=(--check-level=exhaustive)
-if ! printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 2 clang-tidy -p "$db" --quiet 2>/dev/null >"$db/tidy.log"; then
-    grep -E 'warning:|error:' -A3 "$db/tidy.log"
-    echo "FAIL clang-tidy"; failed=$((failed + 1))
-fi
+# clean LABEL COMMAND...: an analyser that finds nothing; its findings, if not.
+clean() { same "$1" "$("${@:2}" 2>&1 | grep -E -A3 'warning:|error:'; echo "status ${PIPESTATUS[0]}")" "status 0"; }
+# shellcheck disable=SC2317 # run by clean
+tidy() { printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 2 clang-tidy -p "$db" --quiet; }
+clean clang-tidy tidy
 # The C files (the benchmark's reference, the tests' errno words) get the
 # same checks.
 c_files=(lab/bench/reference.c tests/errwords.c)
-if ! clang-tidy --quiet "${c_files[@]}" -- -std=c11 -O2 >>"$db/tidy.log" 2>/dev/null; then
-    grep -E 'warning:|error:' -A3 "$db/tidy.log"
-    echo "FAIL clang-tidy on the C files"; failed=$((failed + 1))
-fi
-if ! "${cppcheck[@]}" --language=c --std=c11 "${c_files[@]}"; then
-    echo "FAIL cppcheck on the C files"; failed=$((failed + 1))
-fi
-if ! "${cppcheck[@]}" --std=c++20 --language=c++ -I src --library=googletest --inline-suppr "${files[@]}"; then
-    echo "FAIL cppcheck"; failed=$((failed + 1))
-fi
-echo "$((4 - failed)) passed, $failed failed"
-((failed == 0))
+clean "clang-tidy on the C files" clang-tidy --quiet "${c_files[@]}" -- -std=c11 -O2
+clean "cppcheck on the C files" "${cppcheck[@]}" --language=c --std=c11 "${c_files[@]}"
+clean cppcheck "${cppcheck[@]}" --std=c++20 --language=c++ -I src --library=googletest --inline-suppr "${files[@]}"
+finish
