@@ -20,23 +20,18 @@
 set -euo pipefail
 mode=$1 regrw=$2 reference=$3 regrw_static=${4:-} reference_static=${5:-}
 pipeline='dd if=/dev/test_registers bs=4 count=1 skip=2 iflag=skip_bytes status=none | od -An -tx4'
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/core.sh
+. "$(dirname "$0")/../../tests/core.sh"
+work=$scratch
 
-missed=0
 # verdict FIGURE VALUE OPERATOR AIM: prints whether VALUE meets the aim (the
-# last word of AIM is its number).
+# last word of AIM is its number), and counts it.
 verdict() {
-    if awk -v r="$2" -v a="${4##* }" "BEGIN { exit !(r $3 a) }"; then echo "  aim ($1 $3 $4): met"
-    else echo "  aim ($1 $3 $4): MISSED"; missed=1; fi
+    if awk -v r="$2" -v a="${4##* }" "BEGIN { exit !(r $3 a) }"; then
+        echo "  aim ($1 $3 $4): met"; passed=$((passed + 1))
+    else echo "  aim ($1 $3 $4): MISSED"; failed=$((failed + 1)); fi
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-
-# closing: the suite's closing line, and its status.
-closing() {
-    if ((missed == 0)); then echo "1 passed, 0 failed"; else echo "0 passed, 1 failed"; exit 1; fi
-    exit 0
-}
 
 if [ "$mode" = size ]; then
     echo "== the standalone ARM file's size, stripped"
@@ -47,7 +42,7 @@ if [ "$mode" = size ]; then
         "$s_regrw" "$(stat -c %s "$regrw")" "$s_ref" "$(ratio "$s_regrw" "$s_ref")"
     verdict "regrw" "$s_regrw" "<=" 32768
     verdict "regrw / reference" "$(ratio "$s_regrw" "$s_ref")" "<=" 1.25
-    closing
+    finish
 fi
 
 for program in "$reference" ${regrw_static:+"$regrw_static" "$reference_static"}; do
@@ -75,7 +70,7 @@ measure_instructions() {
 
 if [ "$mode" = instructions ]; then
     measure_instructions
-    closing
+    finish
 fi
 
 # Wall time is taken in turns: a block of runs of each program, then the
@@ -136,4 +131,4 @@ printf '  regrw 0 2:  %8d\n  reference:  %8d\n  pipeline:   %8d\n  pipeline / re
 verdict "regrw" "$s_regrw" "<" "pipeline's $s_pipe"
 strace -f -c -o "$work/strace" "$regrw" 0 2 >/dev/null
 sed 's/^/    /' "$work/strace"
-((missed == 0)) && echo "all aims met" || echo "aims missed: see above"
+finish
