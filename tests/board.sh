@@ -30,7 +30,7 @@ if [[ $(tail -1 "$scratch/results") =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed,\ 0\
     same "the board's status, and nothing on its standard error" \
         "$boot_status $(grep -v '^board-shell: Linux' "$scratch/board-err")" "$((BASH_REMATCH[2] > 0)) "
 else
-    same "the board ran its cases to the end" "$(tail -3 "$scratch/results" "$scratch/board-err")" "a closing line"
+    same "the board ran its cases to the end" "$(tail -n 3 "$scratch/results" "$scratch/board-err")" "a closing line"
 fi
 
 # What a person at the board sees: the lines of one command after another,
