@@ -43,15 +43,18 @@ stdin_to=/dev/null stdout_to=file stderr_to=file
 # LIMIT seconds, with /dev/test_registers a fresh device started with the
 # parameter WORDS (nregs=N, fail_read=E, ...); the device's log lands in
 # $scratch/log. device_refuses WORD...: whether the device refuses to start
-# with these words. Here the node is $node, devns's words, in a private
-# device namespace, never the machine's own /dev: the stand-in, or (without
-# WORDS) another kind, such as none, where an open that should not happen
-# shows as "open failed".
-node="regsim -l $scratch/log"
+# with these words. Here the node is of devns's kind $node, in a private
+# device namespace, never the machine's own /dev: the stand-in, or another
+# kind, which takes no words, such as none, where an open that should not
+# happen shows as "open failed".
+node=regsim
 on_device() {
     od_limit=$1 od_words=$2; shift 2
     # shellcheck disable=SC2086 # the words, split on purpose
-    timeout -k 2 "$od_limit" "$devns" $node $od_words -- "$@"
+    case $node in
+        regsim*) timeout -k 2 "$od_limit" "$devns" "$node" -l "$scratch/log" $od_words -- "$@" ;;
+        *) timeout -k 2 "$od_limit" "$devns" "$node" -- "$@" ;;
+    esac
 }
 device_refuses() {
     ! timeout -k 2 "$limit" "$devns" regsim "$@" -- true >"$scratch/why" 2>&1 &&
@@ -112,7 +115,7 @@ run_as() {
     ra_out=$scratch/out ra_err=$scratch/err
     [ "$stdout_to" = file ] || ra_out=$stdout_to
     [ "$stderr_to" = file ] || ra_err=$stderr_to
-    : >"$scratch/out"; : >"$scratch/err"; : >"$scratch/log"
+    : >"$scratch/out"; : >"$scratch/err"
     # shellcheck disable=SC2086 # the runner's words, split on purpose
     on_device "$limit" "$ra_words" "$ra_shell" -c "$launch" launch "$stdin_to" "$ra_out" "$ra_err" "$ra_as" \
         $RUNNER "$@"
@@ -187,6 +190,7 @@ dcheck() {
     flush
     c_kind=run c_status=$1 c_out=$2 c_err=$3 c_log=$4; shift 4
     c_label="regrw $*" pending=1
+    : >"$scratch/log"
     run_as "$dwords" "$REGRW" "$@"
 }
 probe() {

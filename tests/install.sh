@@ -205,6 +205,7 @@ same "armhf: dpkg installs it on a Debian armhf root" "$(tail -1 <<<"$out")" "st
 # shellcheck disable=SC2016 # dpkg-query's own format words
 same "armhf: installed" "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Package}:${Architecture} ${Status}\n' regrw)" \
     "regrw:armhf install ok installed"
-node="regsim values=0,0,0x1234abcd" REGRW=$root/usr/bin/regrw RUNNER="$(regrw_emulator armv7) -L $root"
-check 0 "reg2 = 0x1234abcd" "" 0 2
+REGRW=$root/usr/bin/regrw RUNNER="$(regrw_emulator armv7) -L $root"
+device values=0,0,0x1234abcd
+dcheck 0 "reg2 = 0x1234abcd" "" "open O_RDWR|O_SYNC;seek 2;read 2 4;close" 0 2
 finish
