@@ -22,7 +22,6 @@ mode=$1 regrw=$2 reference=$3 regrw_static=${4:-} reference_static=${5:-}
 pipeline='dd if=/dev/test_registers bs=4 count=1 skip=2 iflag=skip_bytes status=none | od -An -tx4'
 # shellcheck source=tests/core.sh
 . "$(dirname "$0")/../../tests/core.sh"
-work=$scratch
 
 # verdict FIGURE VALUE OPERATOR AIM: prints whether VALUE meets the aim (the
 # last word of AIM is its number), and counts it.
@@ -35,7 +34,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 if [ "$mode" = size ]; then
     echo "== the standalone ARM file's size, stripped"
-    stripped() { arm-linux-gnueabi-strip -o "$work/stripped" "$1" && stat -c %s "$work/stripped"; }
+    stripped() { arm-linux-gnueabi-strip -o "$scratch/stripped" "$1" && stat -c %s "$scratch/stripped"; }
     s_regrw=$(stripped "$regrw")
     s_ref=$(stripped "$reference")
     printf '  regrw:      %6d bytes (%d as built)\n  reference:  %6d bytes\n  regrw / reference: %s\n' \
@@ -85,11 +84,11 @@ for ((round = 0; round < rounds; round++)); do
     order=(0 1 2 3)
     ((round % 2 == 0)) || order=(3 2 1 0)
     for p in "${order[@]}"; do
-        hyperfine -N --style none --warmup 5 --runs "$runs" --export-json "$work/block.json" \
-            "${commands[p]}" >"$work/time.log" 2>&1 || { cat "$work/time.log"; exit 1; }
-        sed -n "s/^ *\"median\": \([0-9.e-]*\),\$/$round ${names[p]} \1/p" "$work/block.json"
+        hyperfine -N --style none --warmup 5 --runs "$runs" --export-json "$scratch/block.json" \
+            "${commands[p]}" >"$scratch/time.log" 2>&1 || { cat "$scratch/time.log"; exit 1; }
+        sed -n "s/^ *\"median\": \([0-9.e-]*\),\$/$round ${names[p]} \1/p" "$scratch/block.json"
     done
-done >"$work/turns"
+done >"$scratch/turns"
 # median WHAT: over the rounds, the median of WHAT: a program's time (its
 # name; microseconds), ratio (regrw / reference), over and ref-over
 # (microseconds over /bin/true), or pipeline-ratio (pipeline / regrw).
@@ -105,7 +104,7 @@ median() {
                 else v = t[i " " what] * 1e6
                 print v
             }
-        }' "$work/turns" | sort -g |
+        }' "$scratch/turns" | sort -g |
         awk '{ v[NR] = $1 } END { printf "%.2f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 printf '  medians of the rounds: regrw 0 2 %s us, reference %s us, /bin/true %s us, pipeline %s us\n' \
@@ -120,8 +119,8 @@ measure_instructions
 
 echo "== system calls per run, strace -c -f"
 syscalls() {
-    strace -f -c -o "$work/strace" "$@" >/dev/null
-    awk '$NF == "total" { print $(NF - 2) ~ /^[0-9]+$/ && NF == 6 ? $(NF - 2) : $(NF - 1) }' "$work/strace"
+    strace -f -c -o "$scratch/strace" "$@" >/dev/null
+    awk '$NF == "total" { print $(NF - 2) ~ /^[0-9]+$/ && NF == 6 ? $(NF - 2) : $(NF - 1) }' "$scratch/strace"
 }
 s_regrw=$(syscalls "$regrw" 0 2)
 s_ref=$(syscalls "$reference" 0 2)
@@ -129,6 +128,6 @@ s_pipe=$(syscalls sh -c "$pipeline")
 printf '  regrw 0 2:  %8d\n  reference:  %8d\n  pipeline:   %8d\n  pipeline / regrw: %s\n' \
     "$s_regrw" "$s_ref" "$s_pipe" "$(ratio "$s_pipe" "$s_regrw")"
 verdict "regrw" "$s_regrw" "<" "pipeline's $s_pipe"
-strace -f -c -o "$work/strace" "$regrw" 0 2 >/dev/null
-sed 's/^/    /' "$work/strace"
+strace -f -c -o "$scratch/strace" "$regrw" 0 2 >/dev/null
+sed 's/^/    /' "$scratch/strace"
 finish
