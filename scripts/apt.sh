@@ -1,0 +1,56 @@
+# SPDX-License-Identifier: MIT
+# shellcheck shell=bash
+# Sourced by need-packages, fetch and distro-check: apt-get update as an
+# installed Debian meets its archive. The archive moves under us, and a
+# mirror can serve an index in mid-sync: an index that fails is retried
+# (apt's own Acquire::Retries), then named in one warning, and set-up goes
+# on with the lists apt has. Whether they hold what is needed is for the
+# install or the download to find; apt_cannot then names what is missing
+# and the index that failed.
+# One update serves a whole set-up run: setup hands its children
+# REGRW_APT_STATE, a file where the first update leaves what failed, so the
+# later callers neither update again nor warn again.
+
+apt_updated='' apt_stale=''
+
+apt_say() { echo "${0##*/}: $*" >&2; }
+
+# apt_update [--again] [COMMAND...]: brings apt's lists up to date, once per
+# set-up run (--again: once more, as after an architecture is added), with
+# COMMAND before apt's own (e.g. a chroot's). Where this user cannot write
+# apt's lists, it leaves them as they are.
+# shellcheck disable=SC2120 # its words are for the few callers that need them
+apt_update() {
+    local again='' lists log status=0
+    [ "${1:-}" != --again ] || { again=1; shift; }
+    if [ -z "$again" ]; then
+        [ -z "$apt_updated" ] || return 0
+        if [ -s "${REGRW_APT_STATE:-}" ]; then
+            apt_updated=1 apt_stale=$(sed 1d "$REGRW_APT_STATE")
+            return 0
+        fi
+    fi
+    eval "$("$@" apt-config shell lists Dir::State::lists/d)"
+    "$@" test -w "$lists" || return 0
+    log=$(mktemp)
+    "$@" apt-get update -q -o Acquire::Retries=3 >"$log" 2>&1 || status=$?
+    # Each index that failed is an "Err:N URI DESCRIPTION" line, its reason
+    # the next one.
+    apt_stale=$(awk '/^Err:/ { $1 = $2 = ""; sub(/^ +/, ""); index_ = $0; next }
+                     index_ != "" { sub(/^ +/, ""); sub(/ *\[IP: .*\]$/, ""); print index_ " (" $0 ")"; index_ = "" }' "$log" |
+                paste -sd';' - | sed 's/;/; /g')
+    if [ -z "$apt_stale" ] && [ "$status" != 0 ]; then
+        apt_stale=$(grep -m1 '^E: ' "$log" || tail -1 "$log")
+    fi
+    rm -f "$log"
+    apt_updated=1
+    [ -z "${REGRW_APT_STATE:-}" ] || printf 'updated\n%s\n' "$apt_stale" >"$REGRW_APT_STATE"
+    [ -z "$apt_stale" ] || apt_say "warning: apt-get update failed for $apt_stale; going on with the lists apt has"
+}
+
+# apt_cannot TEXT: the one line saying what set-up cannot have, with the
+# index that failed to update where one did.
+apt_cannot() {
+    [ -n "$apt_stale" ] || [ ! -s "${REGRW_APT_STATE:-}" ] || apt_stale=$(sed 1d "$REGRW_APT_STATE")
+    apt_say "$1${apt_stale:+ (apt-get update failed for $apt_stale)}"
+}
