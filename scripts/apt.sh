@@ -21,15 +21,14 @@ apt_say() { echo "${0##*/}: $*" >&2; }
 # apt's lists, it leaves them as they are.
 # shellcheck disable=SC2120 # its words are for the few callers that need them
 apt_update() {
-    local again='' lists log status=0
+    local again='' lists log status=0 before
     [ "${1:-}" != --again ] || { again=1; shift; }
-    if [ -z "$again" ]; then
-        [ -z "$apt_updated" ] || return 0
-        if [ -s "${REGRW_APT_STATE:-}" ]; then
-            apt_updated=1 apt_stale=$(sed 1d "$REGRW_APT_STATE")
-            return 0
-        fi
+    [ -z "$apt_updated" ] || [ -n "$again" ] || return 0
+    if [ -s "${REGRW_APT_STATE:-}" ]; then
+        apt_updated=1 apt_stale=$(sed 1d "$REGRW_APT_STATE")
+        [ -n "$again" ] || return 0
     fi
+    before=$apt_stale
     eval "$("$@" apt-config shell lists Dir::State::lists/d)"
     "$@" test -w "$lists" || return 0
     log=$(mktemp)
@@ -45,7 +44,9 @@ apt_update() {
     rm -f "$log"
     apt_updated=1
     [ -z "${REGRW_APT_STATE:-}" ] || printf 'updated\n%s\n' "$apt_stale" >"$REGRW_APT_STATE"
-    [ -z "$apt_stale" ] || apt_say "warning: apt-get update failed for $apt_stale; going on with the lists apt has"
+    # An index that failed before and fails again has been said already.
+    [ -z "$apt_stale" ] || [ "$apt_stale" = "$before" ] ||
+        apt_say "warning: apt-get update failed for $apt_stale; going on with the lists apt has"
 }
 
 # apt_cannot TEXT: the one line saying what set-up cannot have, with the
