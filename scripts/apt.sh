@@ -35,9 +35,9 @@ apt_update() {
     "$@" apt-get update -q -o Acquire::Retries=3 >"$log" 2>&1 || status=$?
     # Each index that failed is an "Err:N URI DESCRIPTION" line, its reason
     # the next one.
-    apt_stale=$(awk '/^Err:/ { $1 = $2 = ""; sub(/^ +/, ""); index_ = $0; next }
-                     index_ != "" { sub(/^ +/, ""); sub(/ *\[IP: .*\]$/, ""); print index_ " (" $0 ")"; index_ = "" }' "$log" |
-                paste -sd';' - | sed 's/;/; /g')
+    apt_stale=$(awk '/^Err:/ { $1 = $2 = ""; sub(/^ +/, ""); failed = $0; next }
+                     failed != "" { sub(/^ +/, ""); sub(/ *\[IP: .*\]$/, ""); out = out sep failed " (" $0 ")"; sep = "; "; failed = "" }
+                     END { print out }' "$log")
     if [ -z "$apt_stale" ] && [ "$status" != 0 ]; then
         apt_stale=$(grep -m1 '^E: ' "$log" || tail -1 "$log")
     fi
