@@ -33,21 +33,19 @@ int reg_transfer(reg_request &req)
     const char *failure = nullptr;
     int failure_errno = 0;
     ssize_t moved = word_size;
+    int32_t word = req.data;
 
     // The position counts registers, not bytes: register n is position n.
     if (lseek(fd, req.reg_num, SEEK_SET) == -1) {
         failure = "lseek failed";
         failure_errno = errno;
     } else {
-        int32_t word = req.data;
         // One call, no retry: a second attempt could hand the driver a word
         // twice, or its tail on its own.
         moved = writing ? write(fd, &word, word_size) : read(fd, &word, word_size);
         if (moved == -1) {
             failure = writing ? "write failed" : "read failed";
             failure_errno = errno;
-        } else if (moved == word_size) {
-            req.data = word;
         }
     }
 
@@ -67,5 +65,7 @@ int reg_transfer(reg_request &req)
                       writing ? "write" : "read", moved, word_size);
         return -1;
     }
+    // Only now, so that a read the close then failed leaves data as it was.
+    req.data = word;
     return 0;
 }
