@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: MIT
-# Every build option of the project in one place. The project is a guest in
+# Every build option of the project in one place, but for the standalone
+# file's REGRW_MUSL_DIR, which its own toolchain file sets. The project is a guest in
 # whoever builds it: their toolchain decides how the tool is linked and
 # stripped, and their flags (CFLAGS, CXXFLAGS, LDFLAGS, or a toolchain
-# file's cache) are used as given; the project adds only what they leave
-# unsaid, and never weakens them.
+# file's cache) are used as given and never weakened; the project adds its
+# language, its warnings, what keeps the tool lean to start, and only the
+# hardening they leave unsaid.
 if(REGRW_MUSL_MISSING)
   message(FATAL_ERROR "regrw: musl for armel is missing: scripts/fetch musl")
 endif()

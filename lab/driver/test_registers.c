@@ -30,7 +30,8 @@
 
 /*
  * The registers live as long as the module: nothing that a parameter file
- * can reach is ever freed, and nothing waits for an allocation.
+ * can reach is ever freed, and a transfer never waits for an allocation
+ * (only parsing values= allocates).
  */
 static u32 regs[TR_MAX_REGS];
 /* How many words values= gave at load, and whether init is past. */
