@@ -7,8 +7,9 @@
 # fills and everything else reads; and debian_build, the one way its Debian
 # packages are built; and regrw_emulator, the emulator's words for each of
 # the boards' processors. Sourced; run as "project.sh NAME", it prints one:
-# version, fetch-dir or emulator PROCESSOR (for CMake and the suites).
+# fetch-dir or emulator PROCESSOR (for CMake and the suites).
 regrw_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck disable=SC2034 # for the scripts and suites that source this
 regrw_version=$(sed -n 's/^project(regrw VERSION \([0-9.]*\)$/\1/p' "$regrw_root/CMakeLists.txt")
 REGRW_FETCH_DIR=${REGRW_FETCH_DIR:-$regrw_root/fetched}
 export REGRW_FETCH_DIR
@@ -34,9 +35,8 @@ regrw_emulator() {
 }
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     case ${1:-} in
-        version) echo "$regrw_version" ;;
         fetch-dir) echo "$REGRW_FETCH_DIR" ;;
         emulator) regrw_emulator "${2:-}" ;;
-        *) echo "usage: project.sh version|fetch-dir|emulator PROCESSOR" >&2; exit 2 ;;
+        *) echo "usage: project.sh fetch-dir|emulator PROCESSOR" >&2; exit 2 ;;
     esac
 fi

@@ -6,8 +6,8 @@
 // against what really reached it.
 //
 // Usage: devclient PATH MODE [STEP...]
-//   MODE  r, w or rw (the access mode), optionally followed by +sync, +dsync
-//         or +nonblock
+//   MODE  r, w or rw (the access mode), optionally followed by +sync or
+//         +dsync
 //   STEP  seek N (SEEK_SET), seekcur N (SEEK_CUR), read SIZE, or write HEX
 //         (the bytes to write, two hexadecimal digits each)
 // The node is closed after the last step. Output, a line a call:
@@ -37,7 +37,7 @@ constexpr size_t max_bytes = 64;
 
 [[noreturn]] void usage()
 {
-    (void)fputs("usage: devclient PATH r|w|rw[+sync|+dsync|+nonblock] "
+    (void)fputs("usage: devclient PATH r|w|rw[+sync|+dsync] "
                 "[seek N | seekcur N | read SIZE | write HEX]...\n",
                 stderr);
     exit(2);
@@ -61,8 +61,6 @@ int open_flags(const char *mode)
         flags |= O_SYNC;
     else if (strcmp(extra, "dsync") == 0)
         flags |= O_DSYNC;
-    else if (strcmp(extra, "nonblock") == 0)
-        flags |= O_NONBLOCK;
     else if (*extra != '\0')
         usage();
     return flags;
