@@ -10,6 +10,8 @@
 REGRW=$1 RUNNER=${2:-}
 # shellcheck source=tests/engine.sh
 . "$(dirname "$0")/engine.sh"
+# shellcheck source=lab/sim/layer.sh
+. "$(dirname "$0")/../lab/sim/layer.sh"
 kinds="none dir fifo null full"
 if [ -z "${E2E_WITHOUT_FUSE:-}" ]; then
     kinds="$kinds regsim-ro"

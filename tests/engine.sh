@@ -34,48 +34,18 @@ usage_text() {
 # shellcheck disable=SC2034 # for the tables
 USAGE=$(usage_text "$REGRW")
 
-devns=$(dirname "$0")/../lab/sim/devns
 # Where the tool's standard input comes from: /dev/null, or "closed"; its
 # standard output goes to: a file (read back), "full" for /dev/full, or
 # "closed"; its standard error: a file, or "closed".
 stdin_to=/dev/null stdout_to=file stderr_to=file
 
-# The device layer. on_device LIMIT WORDS COMMAND...: runs COMMAND, within
+# The device sits behind a layer of two functions, which the suite sources
+# beside the engine: on the host lab/sim/layer.sh, on the board
+# lab/board/cases. on_device LIMIT WORDS COMMAND...: runs COMMAND, within
 # LIMIT seconds, with /dev/test_registers a fresh device started with the
 # parameter WORDS (nregs=N, fail_read=E, ...); the device's log lands in
 # $scratch/log. device_refuses WORD...: whether the device refuses to start
-# with these words. Here the node is of devns's kind $node, in a private
-# device namespace, never the machine's own /dev: the stand-in, or another
-# kind, which takes no words, such as none, where an open that should not
-# happen shows as "open failed".
-node=regsim
-on_device() {
-    od_limit=$1 od_words=$2; shift 2
-    # shellcheck disable=SC2086 # the words, split on purpose
-    case $node in
-        regsim*) timeout -k 2 "$od_limit" "$devns" "$node" -l "$scratch/log" $od_words -- "$@" ;;
-        *) timeout -k 2 "$od_limit" "$devns" "$node" -- "$@" ;;
-    esac
-}
-device_refuses() {
-    ! timeout -k 2 "$limit" "$devns" regsim "$@" -- true >"$scratch/why" 2>&1 &&
-        [ "$(grep -c '^regsim: ' "$scratch/why") $(tail -1 "$scratch/why")" = "1 devns: the stand-in did not start" ]
-}
-
-# need_namespace KIND SUITE-ARG...: runs the suite again, with its
-# arguments, in one sandbox of its own, where each case then makes its node
-# afresh (see lab/sim/devns); ends the suite (a skip, or a failure under CI)
-# where no private device namespace with KIND can be made.
-need_namespace() {
-    nn_kind=$1; shift
-    if [ -z "${DEVNS_SANDBOX:-}" ] && timeout -k 2 "$limit" "$devns" none -- true >"$scratch/why" 2>&1; then
-        rm -rf "$scratch"
-        exec "$devns" none -- "${BASH:-sh}" "$0" "$@"
-    fi
-    timeout -k 2 "$limit" "$devns" "$nn_kind" -- true >"$scratch/why" 2>&1 && return
-    skip "no private device namespace with $nn_kind here: $(tail -1 "$scratch/why")"
-    finish
-}
+# with these words, and if so its one line saying why, on standard output.
 
 # The last process before the tool: it sets up the tool's descriptors
 # itself, because any process started in between (devns, bwrap) may take
@@ -184,6 +154,7 @@ check() {
 # its number. A device that logs seeks sets seeks_logged; a pass that runs
 # the tables again sets repeat, and sessions and refusals, run once, are
 # passed over; prefix starts each label.
+before_finish=flush
 dwords='' pending='' c_kind='' c_label='' session_ok=1 seeks_logged='' repeat='' pass=lax prefix=''
 
 device() { flush; dwords=$*; }
@@ -254,9 +225,14 @@ session_log() {
     [ -z "$repeat" ] && [ "$session_ok" = 0 ] || return 0
     same "$c_label: device log" "$(cat "$scratch/log")" "$(device_log "$1")"
 }
+# A refusal is one line, naming the word refused.
 refused() {
     flush
     [ -z "$repeat" ] || return 0
-    if device_refuses "$@"; then rf_got=refused; else rf_got="not refused"; fi
-    same "${prefix}the words '$*': refused" "$rf_got" refused
+    rf_got="not refused" rf_why=
+    if rf_why=$(device_refuses "$@"); then
+        rf_got="refused, in $(printf '%s\n' "$rf_why" | grep -c .) line(s)"
+        for rf_word; do case $rf_why in *"${rf_word%%=*}"*) rf_got="$rf_got, naming the word"; break ;; esac; done
+    fi
+    same "${prefix}the words '$*'" "$rf_got" "refused, in 1 line(s), naming the word" || printf '  it said:\n%s\n' "$rf_why"
 }

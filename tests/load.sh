@@ -5,6 +5,8 @@
 REGRW=$1 RUNNER=${2:-}
 # shellcheck source=tests/engine.sh
 . "$(dirname "$0")/engine.sh"
+# shellcheck source=lab/sim/layer.sh
+. "$(dirname "$0")/../lab/sim/layer.sh"
 need_namespace regsim "$@"
 # shellcheck source=tests/load-cases.sh
 . "$(dirname "$0")/load-cases.sh"

@@ -6,6 +6,8 @@
 DEVCLIENT=$1
 # shellcheck source=tests/engine.sh
 . "$(dirname "$0")/engine.sh"
+# shellcheck source=lab/sim/layer.sh
+. "$(dirname "$0")/../lab/sim/layer.sh"
 need_namespace regsim "$@"
 
 # shellcheck source=tests/probe-cases.sh

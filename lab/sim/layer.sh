@@ -1,0 +1,38 @@
+# SPDX-License-Identifier: MIT
+# The host's device layer under the tests' engine (tests/engine.sh says what
+# on_device and device_refuses promise): the node is of devns's kind $node,
+# in a private device namespace, never the machine's own /dev: the stand-in,
+# or another kind, which takes no words, such as none, where an open that
+# should not happen shows as "open failed". Sourced by the suites in tests/
+# after the engine, and found from there.
+# shellcheck shell=sh disable=SC2154 # scratch and limit: the harness's core
+devns=$(dirname "$0")/../lab/sim/devns
+node=regsim
+on_device() {
+    od_limit=$1 od_words=$2; shift 2
+    # shellcheck disable=SC2086 # the words, split on purpose
+    case $node in
+        regsim*) timeout -k 2 "$od_limit" "$devns" "$node" -l "$scratch/log" $od_words -- "$@" ;;
+        *) timeout -k 2 "$od_limit" "$devns" "$node" -- "$@" ;;
+    esac
+}
+# The stand-in's own lines are its answer; devns's last says it did not start.
+device_refuses() {
+    ! timeout -k 2 "$limit" "$devns" regsim "$@" -- true >"$scratch/why" 2>&1 &&
+        [ "$(tail -1 "$scratch/why")" = "devns: the stand-in did not start" ] && sed '$d' "$scratch/why"
+}
+
+# need_namespace KIND SUITE-ARG...: runs the suite again, with its
+# arguments, in one sandbox of its own, where each case then makes its node
+# afresh (see devns); ends the suite (a skip, or a failure under CI) where
+# no private device namespace with KIND can be made.
+need_namespace() {
+    nn_kind=$1; shift
+    if [ -z "${DEVNS_SANDBOX:-}" ] && timeout -k 2 "$limit" "$devns" none -- true >"$scratch/why" 2>&1; then
+        rm -rf "$scratch"
+        exec "$devns" none -- "${BASH:-sh}" "$0" "$@"
+    fi
+    timeout -k 2 "$limit" "$devns" "$nn_kind" -- true >"$scratch/why" 2>&1 && return
+    skip "no private device namespace with $nn_kind here: $(tail -1 "$scratch/why")"
+    finish
+}
