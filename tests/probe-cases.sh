@@ -84,3 +84,4 @@ for words in nregs=0 nregs=1025 values=0x100000000 values=1,x values=-1 "nregs=2
     refused $words
 done
 refused 'fail_open= 5'      # no space before a number
+refused fail_reed=5         # a word the device does not know

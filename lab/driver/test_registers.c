@@ -154,13 +154,16 @@ static const struct kernel_param_ops values_ops = {
 	.get = get_values,
 };
 
+/* What holds for the driver alone, by the mode of a word's file. */
+#define TR_NOTE_0444 "; set at load only"
+#define TR_NOTE_0644 ""
 #define TR_PARAM(name, mode, min, max, init, what)			\
 	static struct tr_number tr_##name = { &name, min, max };	\
 	module_param_cb(name, &number_ops, &tr_##name, mode);		\
-	MODULE_PARM_DESC(name, what);
+	MODULE_PARM_DESC(name, what TR_NOTE_##mode);
 TR_NUMBER_WORDS(TR_PARAM)
 module_param_cb(values, &values_ops, NULL, 0644);
-MODULE_PARM_DESC(values, TR_VALUES_WHAT);
+MODULE_PARM_DESC(values, TR_VALUES_WHAT "; writing its file sets them");
 
 static int tr_open(struct inode *inode, struct file *file)
 {

@@ -34,10 +34,12 @@
  * /sys/module/test_registers/parameters (nregs is set at load only). The
  * driver's parameters and their descriptions, and regsim's words and its
  * usage text, are made from this list; a board resets each to its default.
+ * What each does is said as it holds for both stand-ins: the driver adds
+ * what holds for it alone (set at load only, or its file writable).
  */
 #define TR_NUMBER_WORDS(X)							\
 	X(nregs, 0444, 1, TR_MAX_REGS, 3,					\
-	  "number of registers, 1 to 1024 (default 3; at load only)")		\
+	  "number of registers, 1 to 1024 (default 3)")		\
 	X(lax_seek, 0644, 0, 1, 0,						\
 	  "1: accept any non-negative position and refuse the transfer instead (default 0)") \
 	X(fail_open, 0644, 0, TR_MAX_ERRNO, 0,					\
@@ -54,7 +56,7 @@
 	  "take only this many bytes, 0 to 3, on a write, storing none (-1: no fault)")
 /* And the one word that is a list, values=W0,W1,...: */
 #define TR_VALUES_WHAT \
-	"the registers' words from register 0, comma-separated, the rest 0 (default all 0); writing sets them"
+	"the registers' words from register 0, comma-separated, the rest 0 (default all 0)"
 
 /* The words an open's flags are logged in. */
 static inline const char *tr_open_mode(unsigned int flags)

@@ -151,36 +151,47 @@ void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
 [[noreturn]] void usage(int status)
 {
     FILE *to = status ? stderr : stdout;
+    (void)fputs("usage: regsim [--log PATH] [--ready-fd FD] [WORD]... FILE\n", to);
+    if (status != 0) {
+        (void)fputs("regsim --help lists the words\n", to);
+        exit(status);
+    }
     (void)fprintf(to,
-            "usage: regsim [--log PATH] [--ready-fd FD] [WORD]... FILE\n"
             "Serves a register device on FILE (a regular file) through FUSE: position\n"
             "n is register n, and a read or write of one 4-byte word there moves it.\n"
             "Any other transfer (no register there, or not 4 bytes) fails with EINVAL.\n"
             "The device is set up with the test_registers driver's parameter words, its\n"
             "numbers read as the driver reads them (decimal, or hexadecimal after 0x):\n");
-#define TR_USAGE(name, mode, min, max, init, what) (void)fprintf(to, "  %-14s %s\n", #name "=N", what);
+    // A file cannot refuse a seek: the one word whose meaning is the
+    // driver's alone.
+#define TR_USAGE(name, mode, min, max, init, what) \
+    if (strcmp(#name, "lax_seek") != 0)            \
+        (void)fprintf(to, "  %-14s %s\n", #name "=N", what);
     TR_NUMBER_WORDS(TR_USAGE)
 #undef TR_USAGE
     (void)fprintf(to,
             "  %-14s %s\n"
-            "A file cannot refuse a seek: lax_seek=0 is refused.\n"
+            "  %-14s %s\n"
             "  -l, --log PATH     append what the device receives to PATH\n"
             "      --ready-fd FD  write a line to FD once mounted, then close it\n"
-            "Stops, unmounting FILE, on SIGTERM, SIGINT or SIGHUP.\n", "values=W0,...", TR_VALUES_WHAT);
+            "Stops, unmounting FILE, on SIGTERM, SIGINT or SIGHUP.\n", "values=W0,...", TR_VALUES_WHAT,
+            "lax_seek=1", "a file cannot refuse a seek, so the device always acts as lax_seek=1; 0 is refused");
     exit(status);
 }
 
-[[noreturn]] void die(const char *what, const char *text)
+// A word refused: one line, naming it, and why.
+[[noreturn]] void refuse(const char *word, const char *why)
 {
-    (void)fprintf(stderr, "regsim: invalid %s: %s\n", what, text);
-    usage(2);
+    (void)fprintf(stderr, "regsim: %s refused: %s\n", word, why);
+    exit(2);
 }
 
 // A number as the driver reads one (kstrtoint, or kstrtou32 for a word of
 // values, with base 16 after a leading 0x and 10 otherwise): one sign in
 // decimal only, no minus where unsigned, no space, at most one newline
-// after; then within [min, max]. Anything else is refused.
-int64_t number(const char *what, const char *text, bool is_signed, int64_t min, int64_t max)
+// after; then within [min, max]. Anything else refuses WORD, the word it
+// came in.
+int64_t number(const char *word, const char *text, bool is_signed, int64_t min, int64_t max)
 {
     const char *p = text;
     int base = 10;
@@ -215,14 +226,19 @@ int64_t number(const char *what, const char *text, bool is_signed, int64_t min, 
     if (*p == '\n')
         ++p;
     const int64_t value = negative ? -magnitude : magnitude;
-    if (p == digits || *p != '\0' || magnitude >= ceiling || value < min || value > max)
-        die(what, text);
+    if (p == digits || *p != '\0' || magnitude >= ceiling || value < min || value > max) {
+        std::string why = "not a number from ";
+        why += std::to_string(min);
+        why += " to ";
+        why += std::to_string(max);
+        refuse(word, why.c_str());
+    }
     return value;
 }
 
 // values=W0,W1,...: the registers' words, the rest 0. Returns how many. As
 // the driver does, space around the whole list is dropped.
-size_t set_values(char *list)
+size_t set_values(const char *word, char *list)
 {
     device.registers.assign(TR_MAX_REGS, 0);
     // White space as the C locale has it; regsim never changes locale.
@@ -236,8 +252,8 @@ size_t set_values(char *list)
     size_t count = 0;
     for (char *cursor = list, *item = nullptr; (item = strsep(&cursor, ",")) != nullptr; ++count) {
         if (count == TR_MAX_REGS)
-            die("values", "more words than 1024 registers");
-        device.registers[count] = static_cast<uint32_t>(number("values", item, false, 0, UINT32_MAX));
+            refuse(word, "more words than 1024 registers");
+        device.registers[count] = static_cast<uint32_t>(number(word, item, false, 0, UINT32_MAX));
     }
     return count;
 }
@@ -254,23 +270,25 @@ void set_word(char *word, size_t *nvalues)
         TR_NUMBER_WORDS(TR_ENTRY)
 #undef TR_ENTRY
     };
+    // The word as given, for a refusal: its name is cut off below.
+    const std::string given = word;
     char *value = strchr(word, '=');
     if (value == nullptr)
-        die("word", word);
+        refuse(given.c_str(), "a word is NAME=VALUE");
     *value++ = '\0';
     if (strcmp(word, "values") == 0) {
-        *nvalues = set_values(value);
+        *nvalues = set_values(given.c_str(), value);
         return;
     }
     for (const auto &known : words) {
         if (strcmp(word, known.name) == 0) {
-            *known.value = static_cast<int>(number(word, value, true, known.min, known.max));
+            *known.value = static_cast<int>(number(given.c_str(), value, true, known.min, known.max));
             if (known.value == &device.lax_seek && device.lax_seek != 1)
-                die("lax_seek (a file cannot refuse a seek)", value);
+                refuse(given.c_str(), "a file cannot refuse a seek, so the device always acts as lax_seek=1");
             return;
         }
     }
-    die("word", word);
+    refuse(given.c_str(), "no such word (regsim --help lists them)");
 }
 
 }  // namespace
@@ -298,7 +316,7 @@ int main(int argc, char *argv[])
             if (int64_t fd = 0; parse_number(optarg, 0, 1 << 20, &fd))
                 ready = static_cast<int>(fd);
             else
-                die("descriptor", optarg);
+                refuse(optarg, "not a descriptor for --ready-fd");
             break;
         case 'h': usage(0);
         default: usage(2);
