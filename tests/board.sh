@@ -22,13 +22,12 @@ esac
 started=$(date +%s)
 "$boot" "$dir" 'sh /tests/cases' >"$scratch/results" 2>"$scratch/board-err"
 boot_status=$?
-linux=$(grep -m1 '^board-shell: Linux' "$scratch/board-err")
-echo "board: ${linux#board-shell: }, $(($(date +%s) - started)) s for the boot and its cases"
+echo "$(grep -m1 '^board: Linux' "$scratch/board-err"), $(($(date +%s) - started)) s for the boot and its cases"
 sed '$d' "$scratch/results"
 if [[ $(tail -1 "$scratch/results") =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed,\ 0\ skipped$ ]]; then
     passed=$((passed + BASH_REMATCH[1])) failed=$((failed + BASH_REMATCH[2]))
     same "the board's status, and nothing on its standard error" \
-        "$boot_status $(grep -v '^board-shell: Linux' "$scratch/board-err")" "$((BASH_REMATCH[2] > 0)) "
+        "$boot_status $(grep -v '^board: Linux' "$scratch/board-err")" "$((BASH_REMATCH[2] > 0)) "
 else
     same "the board ran its cases to the end" "$(tail -n 3 "$scratch/results" "$scratch/board-err")" "a closing line"
 fi
@@ -45,11 +44,32 @@ status 255
 status 255
 exit 0"
 # shellcheck disable=SC2154 # the engine's
-same "a board session's standard error, in order" "$(grep -v '^board-shell: Linux' "$scratch/session-err")" \
+same "a board session's standard error, in order" "$(grep -v '^board: Linux' "$scratch/session-err")" \
     "write failed: $strerror_EIO
 lseek failed: $strerror_EINVAL"
-# A board that does not finish in time is stopped, with one line.
-out=$(BOARD_TIMEOUT=2 "$boot" "$dir" 'sleep 100' 2>&1; echo "exit $?")
-same "a board past BOARD_TIMEOUT" "$out" "board-shell: the board did not finish within 2 s (BOARD_TIMEOUT); stopped it
+# Short boots, one a row: the driver's words, the command (or, for "-", the
+# lines piped in), and what the board prints on both streams and its
+# status. A word the driver does not know or a value it refuses ends the
+# board before the command, with one line; piped lines run as a shell runs
+# them, to the end of the input; a board that does not finish in time is
+# stopped, with one line.
+short_boot() {
+    local BOARD_TIMEOUT=${BOARD_TIMEOUT:-60}
+    export BOARD_TIMEOUT
+    # The board's own limit, and one on the board-shell too: a board that
+    # reads from a terminal it never gets has none.
+    local run=(timeout -k 5 90 "$boot" "$dir")
+    if [ "$2" = - ]; then out=$(printf '%b' "$3" | BOARD_DRIVER_OPTS=$1 "${run[@]}" 2>&1; echo "exit $?")
+    else out=$(BOARD_DRIVER_OPTS=$1 "${run[@]}" "$2" 2>&1; echo "exit $?"); fi
+    same "a short boot: [$1] ${2/-/$3}" "$(grep -v '^board: Linux' <<<"$out")" "$4"
+}
+words="fail_close fail_open fail_read fail_write lax_seek nregs short_read short_write values"
+short_boot fail_reed=5 'regrw 0 1' '' "board: the driver has no word fail_reed; its words: $words (BOARD_DRIVER_OPTS)
+exit 1"
+short_boot "nregs=8 nregs=0" 'regrw 0 1' '' "board: the driver refused nregs=0: not a value it takes (BOARD_DRIVER_OPTS)
+exit 1"
+short_boot "" - 'regrw 1 2 7\nregrw 0 2\nfalse' "reg2 = 0x00000007
+exit 1"
+BOARD_TIMEOUT=2 short_boot "" 'sleep 100' '' "board-shell: the board did not finish within 2 s (BOARD_TIMEOUT); stopped it
 exit 1"
 finish
