@@ -1,48 +1,36 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
+# shellcheck disable=SC2317 # the rows' words, which eval calls
 # Set-up against Debian's archive in the states it is met in. Each row puts
-# a small archive of tiny packages (dpkg-deb, indexed by apt-ftparchive, two
-# suites as a release and its security suite) into one state and runs
-# scripts/fetch on it, through apt's update as set-up does it. Apt sees the
-# archive only as a file: source through a private APT_CONFIG (its own
-# sources, lists, cache and dpkg status), and fetch fills a folder of the
-# row's own: the machine's apt lists, its dpkg database and fetched/ are
-# never touched, and nothing is installed. Offline.
-# Usage: archive.sh SOURCE-DIR
+# a small archive of tiny packages (dpkg-deb, indexed by apt-ftparchive; a
+# release and its security suite) into one state and runs scripts/fetch on
+# it, with apt's update as set-up makes it. Apt sees the archive only as a
+# file: source through a private APT_CONFIG (its own sources, lists, cache
+# and dpkg status), and fetch fills a folder of the row's own: the
+# machine's apt lists, its dpkg database and fetched/ are never touched, and
+# nothing is installed. Offline. Usage: archive.sh SOURCE-DIR
 # shellcheck source=tests/core.sh
 . "$(dirname "$0")/core.sh"
 src=$(cd "$1" && pwd)
 # shellcheck source=scripts/apt.sh
 . "$src/scripts/apt.sh"
 unset REGRW_APT_STATE
-if ! command -v apt-ftparchive >/dev/null; then
-    skip "no apt-ftparchive here (scripts/setup installs apt-utils)"
-    finish
-fi
-export SOURCE_DATE_EPOCH=1700000000 # the same bytes, so the same sizes, every run
-R1=6.1.0-1-amd64 R2=6.1.0-2-amd64
-base=$scratch/base row=$scratch/row archive=$scratch/row/archive
+command -v apt-ftparchive >/dev/null || { skip "no apt-ftparchive here (scripts/setup installs apt-utils)"; finish; }
+R1=6.1.0-1-amd64 R2=6.1.0-2-amd64 base=$scratch/base row=$scratch/row archive=$scratch/row/archive
 export APT_CONFIG=$row/apt.conf REGRW_FETCH_DIR=$row/fetched
 
-# package SUITE NAME VERSION ARCH [DEPENDS]: a tiny package in SUITE's pool,
-# holding a file that says its version, and what fetch opens in its kind.
+# package SUITE NAME VERSION ARCH [DEPENDS]: a tiny package in SUITE's pool
+# that says its name and version; headers hold the Makefile fetch points.
 package() {
     local tree=$scratch/tree
     rm -rf "$tree"
-    mkdir -p "$tree/DEBIAN" "$tree/usr/src/marks"
-    echo "$3" >"$tree/usr/src/marks/$2"
-    case $2 in
-        linux-headers-*-amd64)
-            mkdir "$tree/usr/src/$2"
-            echo "include /usr/src/${2%-amd64}-common/Makefile" >"$tree/usr/src/$2/Makefile" ;;
-        musl-dev)
-            mkdir -p "$tree/usr/lib/arm-linux-musleabi"
-            echo "-L/usr/lib/arm-linux-musleabi" >"$tree/usr/lib/arm-linux-musleabi/musl-gcc.specs" ;;
-    esac
+    mkdir -p "$tree/DEBIAN" "$tree/usr/src/marks" "$archive/pool/$1"
+    echo "$2=$3" >"$tree/usr/src/marks/$2"
+    [[ $2 != linux-headers-*-amd64 ]] ||
+        { mkdir "$tree/usr/src/$2" && echo "include /usr/src/${2%-amd64}-common/Makefile" >"$tree/usr/src/$2/Makefile"; }
     printf 'Package: %s\nVersion: %s\nArchitecture: %s\nMaintainer: regrw <regrw@example.org>\nDescription: test\n' \
         "$2" "$3" "$4" >"$tree/DEBIAN/control"
     [ -z "${5:-}" ] || echo "Depends: $5" >>"$tree/DEBIAN/control"
-    mkdir -p "$archive/pool/$1"
     dpkg-deb --root-owner-group -Zgzip -b "$tree" "$archive/pool/$1/${2}_${3}_$4.deb" >/dev/null
 }
 # kernel SUITE RELEASE VERSION: the metapackage naming Linux RELEASE, and its
@@ -53,42 +41,24 @@ kernel() {
         "linux-headers-${2%-amd64}-common (= $3), linux-kbuild-6.1 (>= $3), linux-compiler-gcc-12-x86"
     package "$1" "linux-headers-${2%-amd64}-common" "$3" all
 }
-# shellcheck disable=SC2317 # a word of the rows, which eval calls
 drop() { rm "$archive/pool/$1/${2}_$3"_*.deb; }
 # index: each suite's Packages and Release, as a mirror serves them.
 index() {
-    local dists suite arch
+    local suite arch
     for suite in stable stable-security; do
-        dists=$archive/dists/$suite
-        rm -rf "$dists"
+        rm -rf "$archive/dists/$suite"
         for arch in amd64 armel; do
-            mkdir -p "$dists/main/binary-$arch"
+            mkdir -p "$archive/dists/$suite/main/binary-$arch"
             (cd "$archive" && apt-ftparchive -o APT::FTPArchive::Architecture="$arch" packages "pool/$suite") \
-                >"$dists/main/binary-$arch/Packages"
+                >"$archive/dists/$suite/main/binary-$arch/Packages"
         done
-        apt-ftparchive -o APT::FTPArchive::Release::Suite="$suite" release "$dists" >"$scratch/Release"
-        mv "$scratch/Release" "$dists/Release"
+        apt-ftparchive -o APT::FTPArchive::Release::Suite="$suite" release "$archive/dists/$suite" >"$scratch/Release"
+        mv "$scratch/Release" "$archive/dists/$suite/Release"
     done
 }
 # mid_sync SUITE ARCH: that index no longer the one its Release names.
-# shellcheck disable=SC2317 # a word of the rows, which eval calls
 mid_sync() { echo >>"$archive/dists/$1/main/binary-$2/Packages"; }
-# shellcheck disable=SC2317 # a word of the rows, which eval calls
 fetch_now() { "$src/scripts/fetch" "$@" 2>/dev/null; }
-
-# The fetch folder: each part, its release, and the versions it holds.
-folder() {
-    local dir
-    for dir in "$REGRW_FETCH_DIR"/* "$REGRW_FETCH_DIR"/.[!.]*; do
-        [ -e "$dir" ] || continue
-        printf '%s %s:' "${dir##*/}" "$(cat "$dir/release" 2>/dev/null)"
-        for mark in "$dir"/headers/usr/src/marks/* "$dir"/usr/src/marks/*; do
-            [ -e "$mark" ] || continue
-            printf ' %s %s' "$(sed 's/^linux-headers-.*-common$/common/; s/^linux-headers-.*/headers/; s/^linux-kbuild-.*/kbuild/' <<<"${mark##*/}")" "$(cat "$mark")"
-        done
-        echo
-    done
-}
 
 # fresh_apt: apt's own folders for the row, empty, and its configuration.
 fresh_apt() {
@@ -96,28 +66,31 @@ fresh_apt() {
     mkdir -p "$row"/{etc/apt.conf.d,etc/preferences.d,state/lists/partial,cache,fetched}
     : >"$row/status"
     printf 'deb [trusted=yes] file:%s %s main\n' "$archive" stable "$archive" stable-security >"$row/etc/sources.list"
-    printf '%s\n' "Dir::Etc \"$row/etc/\";" "Dir::State \"$row/state/\";" "Dir::State::status \"$row/status\";" \
-        "Dir::Cache \"$row/cache/\";" 'APT::Architecture "amd64";' 'APT::Architectures { "amd64"; "armel"; };' \
+    printf '%s\n' "Dir::Etc \"$row/etc/\"; Dir::State \"$row/state/\"; Dir::State::status \"$row/status\";" \
+        "Dir::Cache \"$row/cache/\"; APT::Architecture \"amd64\"; APT::Architectures { \"amd64\"; \"armel\"; };" \
         'APT::Sandbox::User "root";' >"$APT_CONFIG"
 }
 
 # row STATE PARTS STATUS ERRORS FOLDER: on a fresh copy of the archive, put
 # into STATE (commands of the words above), scripts/fetch PARTS ends with
 # STATUS, prints ERRORS (download sizes as SIZE, the archive as ARCHIVE),
-# and leaves the fetch folder holding FOLDER.
+# and leaves the fetch folder holding FOLDER: each part, its release, the
+# versions it holds.
 row() {
     fresh_apt
     cp -a "$base" "$archive"
-    if ! (set -e; eval "$1") >"$row/state.log" 2>&1; then
-        same "the archive put into: $1" "$(cat "$row/state.log")" ""
-        return
-    fi
+    (set -e; eval "$1") >"$row/state.log" 2>&1 || { same "the archive put into: $1" "$(cat "$row/state.log")" ""; return; }
     status=0
     # shellcheck disable=SC2086 # the parts, as words
     timeout 60 "$src/scripts/fetch" $2 >/dev/null 2>"$row/err" || status=$?
+    local dir folder=
+    for dir in "$REGRW_FETCH_DIR"/* "$REGRW_FETCH_DIR"/.[!.]*; do
+        [ ! -e "$dir" ] || folder+="${folder:+$'\n'}${dir##*/} $(cat "$dir/release" 2>/dev/null): $(cat "$dir"/headers/usr/src/marks/* 2>/dev/null |
+            sed 's/^linux-headers-.*-common=/common=/; s/^linux-headers-[^=]*=/headers=/; s/^linux-kbuild-[^=]*=/kbuild=/' | paste -sd' ')"
+    done
     same "fetch $2, the archive put into: $1" "status $status
 $(sed -E "s/, [0-9.]+[kKMG]?B \\(/, SIZE (/; s|$archive|ARCHIVE|g" "$row/err")
-$(folder)" "status $3
+$folder" "status $3
 $4
 $5"
 }
@@ -131,26 +104,22 @@ mv "$archive" "$base"
 got="fetch: downloading the driver's headers, Linux $R1 for amd64: 3 packages, SIZE (linux-headers-$R1 1 from stable)"
 stale="stable-security/main armel Packages (Hash Sum mismatch)"
 
-#   the archive's state                                           parts        status
-#   what fetch prints
-#   what the fetch folder holds
+#   the archive's state, what fetch is asked for, its status; what it prints; what the fetch folder holds
 row 'drop stable linux-kbuild-6.1 1; package stable-security linux-kbuild-6.1 1.1 amd64; index' driver 0 \
-    "$got" \
-    "linux-amd64 $R1: headers 1 common 1 kbuild 1.1"
+    "$got" "linux-amd64 $R1: headers=1 common=1 kbuild=1.1"
 row 'package stable-security linux-headers-6.1.0-1-common 2 all; index' driver 0 \
-    "$got" \
-    "linux-amd64 $R1: headers 1 common 1 kbuild 1"
+    "$got" "linux-amd64 $R1: headers=1 common=1 kbuild=1"
 row 'mid_sync stable-security armel' 'driver musl' 1 \
     "fetch: warning: apt-get update failed for $stale; going on with the lists apt has
 $got
 fetch: cannot download musl-dev:armel: E: Unable to locate package musl-dev:armel (apt-get update failed for $stale)" \
-    "linux-amd64 $R1: headers 1 common 1 kbuild 1"
+    "linux-amd64 $R1: headers=1 common=1 kbuild=1"
 row "fetch_now driver; kernel stable-security $R2 2; package stable-security linux-kbuild-6.1 2 amd64; index; apt_update" driver 0 \
     "fetch: downloading the driver's headers, Linux $R2 for amd64: 3 packages, SIZE (linux-headers-$R2 2 from stable-security)" \
-    "linux-amd64 $R2: headers 2 common 2 kbuild 2"
+    "linux-amd64 $R2: headers=2 common=2 kbuild=2"
 row "fetch_now driver; package stable-security linux-image-amd64 3 amd64 'linux-image-6.1.0-3-amd64 (= 3)'; index; apt_update" driver 1 \
     "fetch: cannot have linux-headers-6.1.0-3-amd64:amd64, the headers of Linux 6.1.0-3-amd64: apt knows no such package" \
-    "linux-amd64 $R1: headers 1 common 1 kbuild 1"
+    "linux-amd64 $R1: headers=1 common=1 kbuild=1"
 row 'drop stable linux-kbuild-6.1 1' driver 1 \
     "$got
 fetch: cannot download linux-kbuild-6.1=1: E: Failed to fetch file:ARCHIVE/pool/stable/linux-kbuild-6.1_1_amd64.deb  File not found - ARCHIVE/pool/stable/linux-kbuild-6.1_1_amd64.deb (2: No such file or directory)" \
