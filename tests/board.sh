@@ -4,8 +4,8 @@
 # real 32-bit ARM kernel, in one boot: lab/board/cases runs the tables
 # (e2e-cases.sh, load-cases.sh, probe-cases.sh, board-cases.sh) there
 # through the same engine as on the host, and its failures and counts come
-# back as its output. Then two short boots: the lines of a board session in
-# the order they were written, and a board past its time limit.
+# back as its output. Then short boots: the lines of a board session in the
+# order they were written, and the rows below.
 # Usage: board.sh BUILD-DIR   (the board is made there by lab/board/prepare)
 # The board runs the standalone ARM file: its C library's words.
 ERRWORDS=$1/arm/errwords ERRWORDS_RUNNER=$(bash "$(dirname "$0")/../scripts/project.sh" emulator armv5)
