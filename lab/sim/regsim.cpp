@@ -5,8 +5,10 @@
 // position n is register n, and a 4-byte transfer at n moves register n's
 // word in host byte order. It is configured with the test_registers
 // driver's own parameter words and logs in the driver's lines (the contract
-// in lab/driver/test_registers.h), so one table of cases holds both to it. The
-// one difference: a file cannot refuse a seek, so it is always lax_seek=1.
+// in lab/driver/test_registers.h), so one table of cases holds both to it.
+// Where they differ: a file cannot refuse a seek, so it is always
+// lax_seek=1; its words are set at its start only; and a file's seeks never
+// reach it, so it logs none.
 #define FUSE_USE_VERSION 31
 
 #include <fuse3/fuse.h>
