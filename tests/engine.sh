@@ -47,33 +47,9 @@ stdin_to=/dev/null stdout_to=file stderr_to=file
 # $scratch/log. device_refuses WORD...: whether the device refuses to start
 # with these words, and if so its one line saying why, on standard output.
 
-# The last process before the tool: it sets up the tool's descriptors
-# itself, because any process started in between (devns, bwrap) may take
-# the lowest free descriptor for its own file, and a closed stream would
-# then not be closed for the tool. Arguments: STDIN STDOUT STDERR NAME
-# COMMAND..., where NAME is "" to keep the command's name or "=NAME" to run
-# it as NAME (which may be empty: bash's exec -a, the one thing here that
-# needs bash).
-# shellcheck disable=SC2016 # expanded by the shell that runs it
-launch='i=$1 o=$2 e=$3 a=$4; shift 4
-case $i in closed) exec <&- ;; *) exec <"$i" ;; esac
-case $o in closed) exec >&- ;; full) exec >/dev/full ;; *) exec >"$o" ;; esac
-case $e in closed) exec 2>&- ;; *) exec 2>"$e" ;; esac
-if [ -n "$a" ]; then exec -a "${a#=}" "$@"; else exec "$@"; fi'
-
-# The regrw of a session's script: each run has the limit of a single case,
-# and after one is killed the others are not even started, so that a tool
-# that hangs costs a session one limit, not one a run. Set: REGRW, RUNNER,
-# LIMIT, and KILLED, the file that says so.
-# shellcheck disable=SC2016 # expanded by the session's shell
-session_regrw='regrw() {
-    [ ! -e "$KILLED" ] || return 124
-    # RUNNER is words: split on purpose.
-    timeout -k 2 "$LIMIT" $RUNNER "$REGRW" "$@"
-    set -- $?
-    case $1 in 124|137|143) : >"$KILLED" ;; esac
-    return "$1"
-}'
+# The engine's own scripts beside it: the last process before the tool
+# (launch.sh), and a session's regrw (session.sh).
+engine_dir=$(cd "$(dirname "$0")" && pwd)
 
 # run_as WORDS NAME ARG...: runs the tool with program name NAME, on a
 # device with WORDS; the outcome lands in $scratch/out, $scratch/err and
@@ -88,7 +64,7 @@ run_as() {
     [ "$stderr_to" = file ] || ra_err=$stderr_to
     : >"$scratch/out"; : >"$scratch/err"
     # shellcheck disable=SC2086 # the runner's words, split on purpose
-    on_device "$limit" "$ra_words" "$ra_shell" -c "$launch" launch "$stdin_to" "$ra_out" "$ra_err" "$ra_as" \
+    on_device "$limit" "$ra_words" "$ra_shell" "$engine_dir/launch.sh" "$stdin_to" "$ra_out" "$ra_err" "$ra_as" \
         $RUNNER "$@"
     status=$?
 }
@@ -201,11 +177,12 @@ session() {
     while [ "$1" != -- ]; do s_words="$s_words $1"; shift; done
     c_kind=session session_ok=1
     [ -z "$repeat" ] || return 0
-    LIMIT=$limit KILLED=$scratch/killed
-    export REGRW RUNNER LIMIT KILLED
+    LIMIT=$limit KILLED=$scratch/killed SESSION=$engine_dir/session.sh
+    export REGRW RUNNER LIMIT KILLED SESSION
     rm -f "$KILLED"; : >"$scratch/log"
-    on_device $((limit * 30)) "$s_words" sh -c "$session_regrw
-$2" </dev/null >"$scratch/out" 2>"$scratch/err"
+    # shellcheck disable=SC2016 # expanded by the session's shell
+    on_device $((limit * 30)) "$s_words" sh -c '. "$SESSION"
+'"$2" </dev/null >"$scratch/out" 2>"$scratch/err"
     status=$?
     [ ! -e "$KILLED" ] || status=124
 }
