@@ -6,8 +6,6 @@
 # kernel will see them, carry the ARM ABI's values.
 # Usage: binary.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
-# shellcheck source=tests/engine.sh
-. "$(dirname "$0")/engine.sh"
 # shellcheck source=lab/sim/layer.sh
 . "$(dirname "$0")/../lab/sim/layer.sh"
 need_namespace regsim "$@"

@@ -49,16 +49,11 @@ same "a board session's standard error, in order" "$(grep -v '^board: Linux' "$s
 lseek failed: $strerror_EINVAL"
 # Short boots, one a row: the driver's words, the command (or, for "-", the
 # lines piped in), and what the board prints on both streams and its
-# status. A word the driver does not know or a value it refuses ends the
-# board before the command, with one line; piped lines run as a shell runs
-# them, to the end of the input; a board that does not finish in time is
-# stopped, with one line.
+# status. Each has the board's limit and one of its own, for a board that
+# waits for a terminal it never gets.
 short_boot() {
-    local BOARD_TIMEOUT=${BOARD_TIMEOUT:-60}
+    local BOARD_TIMEOUT=${BOARD_TIMEOUT:-60} run=(timeout -k 5 90 "$boot" "$dir")
     export BOARD_TIMEOUT
-    # The board's own limit, and one on the board-shell too: a board that
-    # reads from a terminal it never gets has none.
-    local run=(timeout -k 5 90 "$boot" "$dir")
     if [ "$2" = - ]; then out=$(printf '%b' "$3" | BOARD_DRIVER_OPTS=$1 "${run[@]}" 2>&1; echo "exit $?")
     else out=$(BOARD_DRIVER_OPTS=$1 "${run[@]}" "$2" 2>&1; echo "exit $?"); fi
     same "a short boot: [$1] ${2/-/$3}" "$(grep -v '^board: Linux' <<<"$out")" "$4"

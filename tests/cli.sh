@@ -6,8 +6,6 @@
 # private device namespace where the node is absent.
 # Usage: cli.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
-# shellcheck source=tests/engine.sh
-. "$(dirname "$0")/engine.sh"
 # shellcheck source=lab/sim/layer.sh
 . "$(dirname "$0")/../lab/sim/layer.sh"
 need_namespace none "$@"

@@ -37,9 +37,8 @@ skip() {
     fi
 }
 
-# The closing line; exit 1 on any failure, 77 when everything was skipped.
-# First the command in $before_finish, where one is set (a case still
-# waiting for its judgement).
+# The closing line, after $before_finish; exit 1 on any failure, 77 when
+# everything was skipped.
 before_finish=:
 finish() {
     $before_finish

@@ -8,8 +8,6 @@
 # that cannot serve the stand-in (autopkgtest's, say), only the nodes the
 # kernel gives.
 REGRW=$1 RUNNER=${2:-}
-# shellcheck source=tests/engine.sh
-. "$(dirname "$0")/engine.sh"
 # shellcheck source=lab/sim/layer.sh
 . "$(dirname "$0")/../lab/sim/layer.sh"
 kinds="none dir fifo null full"

@@ -1,9 +1,8 @@
 # SPDX-License-Identifier: MIT
 # The tests' one case engine, on the harness's core (core.sh): it runs the
 # tool, holds its exit status, standard output and standard error together,
-# one case a line, and reads the case tables on a device behind a small
-# layer: on the host the stand-in (lab/sim/devns), on the emulated board the
-# driver (lab/board/cases). POSIX sh: the board's busybox runs it too.
+# one case a line, and reads the case tables on a device behind a layer
+# (below). POSIX sh: the board's busybox runs it too.
 # Set before sourcing, by a suite that runs the tool: REGRW (the binary)
 # and, to run it under an emulator, RUNNER (regrw_emulator's words, from
 # scripts/project.sh; the emulator must take "-0 NAME" to set the program's
@@ -39,16 +38,14 @@ USAGE=$(usage_text "$REGRW")
 # "closed"; its standard error: a file, or "closed".
 stdin_to=/dev/null stdout_to=file stderr_to=file
 
-# The device sits behind a layer of two functions, which the suite sources
-# beside the engine: on the host lab/sim/layer.sh, on the board
-# lab/board/cases. on_device LIMIT WORDS COMMAND...: runs COMMAND, within
+# The device sits behind a layer of two functions, which sources the
+# engine: on the host lab/sim/layer.sh, on the board lab/board/cases. on_device LIMIT WORDS COMMAND...: runs COMMAND, within
 # LIMIT seconds, with /dev/test_registers a fresh device started with the
 # parameter WORDS (nregs=N, fail_read=E, ...); the device's log lands in
 # $scratch/log. device_refuses WORD...: whether the device refuses to start
 # with these words, and if so its one line saying why, on standard output.
 
-# The engine's own scripts beside it: the last process before the tool
-# (launch.sh), and a session's regrw (session.sh).
+# Beside it, the engine's own scripts: launch.sh, session.sh.
 engine_dir=$(cd "$(dirname "$0")" && pwd)
 
 # run_as WORDS NAME ARG...: runs the tool with program name NAME, on a

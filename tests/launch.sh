@@ -1,13 +1,9 @@
 # SPDX-License-Identifier: MIT
 # launch.sh STDIN STDOUT STDERR NAME COMMAND...: the last process before the
-# tool (run_as in engine.sh runs it). It sets up the tool's descriptors
-# itself, because any process started in between (devns, bwrap) may take
-# the lowest free descriptor for its own file, and a closed stream would
-# then not be closed for the tool. STDIN is a file or "closed"; STDOUT a
-# file, "full" for /dev/full, or "closed"; STDERR a file or "closed". NAME
-# is "" to keep the command's name or "=NAME" to run it as NAME (which may
-# be empty: bash's exec -a, the one thing here that needs bash, which
-# run_as then runs this with).
+# tool (engine.sh's run_as), which sets up its streams itself: a process
+# started in between (devns, bwrap) may take the lowest free descriptor, and
+# a stream meant closed would not be. Each stream a file or "closed" (or
+# "full", for /dev/full); NAME "" or "=NAME", run as NAME (bash's exec -a).
 # shellcheck shell=sh
 i=$1 o=$2 e=$3 a=$4
 shift 4

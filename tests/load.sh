@@ -3,8 +3,6 @@
 # The tool under load against the stand-in: the rows of load-cases.sh.
 # Usage: load.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
-# shellcheck source=tests/engine.sh
-. "$(dirname "$0")/engine.sh"
 # shellcheck source=lab/sim/layer.sh
 . "$(dirname "$0")/../lab/sim/layer.sh"
 need_namespace regsim "$@"

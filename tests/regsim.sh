@@ -4,8 +4,6 @@
 # which the driver on the board keeps too.
 # Usage: regsim.sh DEVCLIENT   (the stand-in is $REGSIM)
 DEVCLIENT=$1
-# shellcheck source=tests/engine.sh
-. "$(dirname "$0")/engine.sh"
 # shellcheck source=lab/sim/layer.sh
 . "$(dirname "$0")/../lab/sim/layer.sh"
 need_namespace regsim "$@"

@@ -1,9 +1,7 @@
 # SPDX-License-Identifier: MIT
-# The regrw of a session's script (session in engine.sh), which the script's
-# shell sources first: each run has the limit of a single case, and after
-# one is killed the others are not even started, so that a tool that hangs
-# costs a session one limit, not one a run. Set: REGRW, RUNNER, LIMIT, and
-# KILLED, the file that says so.
+# The regrw a session's script (engine.sh's session) sources first: each run
+# has a case's limit, and after one is killed no other starts, so a tool
+# that hangs costs a session one limit. Set: REGRW, RUNNER, LIMIT, KILLED.
 # shellcheck shell=sh
 regrw() {
     [ ! -e "$KILLED" ] || return 124

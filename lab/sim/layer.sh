@@ -3,9 +3,11 @@
 # on_device and device_refuses promise): the node is of devns's kind $node,
 # in a private device namespace, never the machine's own /dev: the stand-in,
 # or another kind, which takes no words, such as none, where an open that
-# should not happen shows as "open failed". Sourced by the suites in tests/
-# after the engine, and found from there.
-# shellcheck shell=sh disable=SC2154 # scratch and limit: the harness's core
+# should not happen shows as "open failed". The host's suites in tests/
+# source it, and it the engine beside them.
+# shellcheck shell=sh
+# shellcheck source=tests/engine.sh
+. "$(dirname "$0")/engine.sh"
 devns=$(dirname "$0")/../lab/sim/devns
 node=regsim
 on_device() {
