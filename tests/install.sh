@@ -17,8 +17,8 @@
 #    flags, make, then make install/fast to DESTDIR.
 # Usage: install.sh BUILD-DIR SOURCE-DIR
 build=$(readlink -f "$1") src=$(readlink -f "$2")
-# shellcheck source=tests/engine.sh
-. "$(dirname "$0")/engine.sh"
+# shellcheck source=lab/sim/layer.sh
+. "$(dirname "$0")/../lab/sim/layer.sh"
 # shellcheck source=scripts/project.sh
 . "$(dirname "$0")/../scripts/project.sh"
 fetched=$REGRW_FETCH_DIR
