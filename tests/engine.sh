@@ -39,11 +39,12 @@ USAGE=$(usage_text "$REGRW")
 stdin_to=/dev/null stdout_to=file stderr_to=file
 
 # The device sits behind a layer of two functions, which sources the
-# engine: on the host lab/sim/layer.sh, on the board lab/board/cases. on_device LIMIT WORDS COMMAND...: runs COMMAND, within
-# LIMIT seconds, with /dev/test_registers a fresh device started with the
-# parameter WORDS (nregs=N, fail_read=E, ...); the device's log lands in
-# $scratch/log. device_refuses WORD...: whether the device refuses to start
-# with these words, and if so its one line saying why, on standard output.
+# engine: on the host lab/sim/layer.sh, on the board lab/board/cases.
+# on_device LIMIT WORDS COMMAND...: runs COMMAND, within LIMIT seconds, with
+# /dev/test_registers a fresh device started with the parameter WORDS
+# (nregs=N, fail_read=E, ...); the device's log lands in $scratch/log.
+# device_refuses WORD...: whether the device refuses to start with these
+# words, and if so its one line saying why, on standard output.
 
 # Beside it, the engine's own scripts: launch.sh, session.sh.
 engine_dir=$(cd "$(dirname "$0")" && pwd)
