@@ -14,6 +14,8 @@
 apt_updated='' apt_stale=''
 
 apt_say() { echo "${0##*/}: $*" >&2; }
+# apt_error LOG: what apt said went wrong: its first error, or its last line.
+apt_error() { grep -m1 '^E: ' "$1" || tail -1 "$1"; }
 
 # apt_update [--again] [COMMAND...]: brings apt's lists up to date, once per
 # set-up run (--again: once more, as after an architecture is added), with
@@ -39,7 +41,7 @@ apt_update() {
                      failed != "" { sub(/^ +/, ""); sub(/ *\[IP: .*\]$/, ""); out = out sep failed " (" $0 ")"; sep = "; "; failed = "" }
                      END { print out }' "$log")
     if [ -z "$apt_stale" ] && [ "$status" != 0 ]; then
-        apt_stale=$(grep -m1 '^E: ' "$log" || tail -1 "$log")
+        apt_stale=$(apt_error "$log")
     fi
     rm -f "$log"
     apt_updated=1
