@@ -75,9 +75,8 @@ device_calls() {
 # closed, as the host's kernel hands it out (for the board's binary, to the
 # emulator that runs it): 2, which the end-to-end tests rely on.
 node_descriptor() {
-    # shellcheck disable=SC2016 # expanded by that bash
-    timeout -k 2 "$limit" "$devns" regsim -- bash -c 'exec 2>&-; exec strace -f -qq -o "$0" -e trace=openat "$@"' \
-        "$scratch/trace" "${runner[@]}" "$REGRW" "$@" >/dev/null
+    timeout -k 2 "$limit" "$devns" regsim -- sh "$engine_dir/launch.sh" /dev/null /dev/null closed '' \
+        strace -f -qq -o "$scratch/trace" -e trace=openat "${runner[@]}" "$REGRW" "$@"
     sed -n 's|.*openat(AT_FDCWD, "/dev/test_registers", .*) = \([0-9]*\)$|\1|p' "$scratch/trace"
 }
 same "with standard error closed, the node's descriptor" "$(node_descriptor 0 -1)" 2

@@ -24,9 +24,11 @@ session_log "$R"
 session -- 'rmmod test_registers && regrw 0 2'
 outcome "module removed" 255 "" "open failed: $strerror_ENOENT"
 session_log ""
+# shellcheck disable=SC2016 # the board's script, expanded there
 session nregs=4 -- 'regrw 1 3 7
-    echo 134 2>/dev/null >'$P'/fail_read; echo "fail_read=134: status $?"
-    echo 1,2,3,4,5 2>/dev/null >'$P'/values; echo "five values: status $?"
+    set_word() { echo "$2" 2>/dev/null >"'$P'/$1"; }
+    set_word fail_read 134; echo "fail_read=134: status $?"
+    set_word values 1,2,3,4,5; echo "five values: status $?"
     cat '$P'/fail_read '$P'/values; regrw 0 3'
 outcome "run time: fail_read=134 and five values for four registers refused" 0 "fail_read=134: status 1
 five values: status 1

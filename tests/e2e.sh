@@ -3,7 +3,8 @@
 # The tool end to end against the stand-in device: every run goes through
 # the kernel's file interface to /dev/test_registers in a private device
 # namespace, and the device's log shows what reached it. The cases shared
-# with the emulated board are in e2e-cases.sh; the stand-in's own follow.
+# with the emulated board are in e2e-cases.sh, the stand-in's own in
+# e2e-sim-cases.sh; the other nodes' follow.
 # Usage: e2e.sh BINARY [RUNNER]; with E2E_WITHOUT_FUSE set, in a testbed
 # that cannot serve the stand-in (autopkgtest's, say), only the nodes the
 # kernel gives.
@@ -17,22 +18,8 @@ if [ -z "${E2E_WITHOUT_FUSE:-}" ]; then
 
     # shellcheck source=tests/e2e-cases.sh
     . "$(dirname "$0")/e2e-cases.sh"
-
-    # The stand-in stops cleanly on SIGTERM and SIGINT: it unmounts itself,
-    # and the node is an empty file again.
-    for signal in TERM INT; do
-        # shellcheck disable=SC2016 # the session's script, expanded there
-        session -- '
-            regrw 0 1
-            for p in /proc/[0-9]*; do
-                [ "$(cat "$p/comm" 2>/dev/null)" = regsim ] && kill -'"$signal"' "${p#/proc/}"
-            done
-            for i in $(seq 100); do grep -q fuse.regsim /proc/self/mountinfo || break; sleep 0.02; done
-            grep -c fuse.regsim /proc/self/mountinfo
-            regrw 0 1'
-        outcome "regsim stops on SIG$signal" 255 "reg1 = 0x00000000
-0" "read failed: 0 of 4 bytes transferred"
-    done
+    # shellcheck source=tests/e2e-sim-cases.sh
+    . "$(dirname "$0")/e2e-sim-cases.sh"
 fi
 
 # Other things at the node, each ending with status 255, one line on

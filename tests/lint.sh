@@ -4,8 +4,9 @@
 #  - "shellcheck": every shell file passes shellcheck, every finding an
 #    error: the shell is held as the C++ is. Sourced files are followed
 #    ("# shellcheck source=" lines), and checked on their own too: the
-#    linter reports only on the files it is given. A false alarm is
-#    disabled on its own line, with the reason.
+#    linter reports only on the files it is given; so are the scripts the
+#    case tables' sessions run. A false alarm is disabled on its own line,
+#    with the reason.
 #  - "licence": every file says its licence in its first lines (MIT; the
 #    kernel module GPL-2.0 OR MIT), but for the licence itself, the
 #    documents that state it, Debian's files whose formats take no comment,
@@ -30,8 +31,24 @@ case $1 in
                 shell+=("$file")
             fi
         done
-        out=$(shellcheck -x --severity=style "${shell[@]}" 2>&1; echo "status $?")
-        same "shellcheck -x over ${#shell[@]} files" "$out" "status 0" ;;
+        # The sessions' scripts, as the case tables hand them to a shell on
+        # the device: each table is read with its words doing nothing but
+        # session, which keeps its script in a file of its own.
+        same "session rows outside the case tables" "$(grep -l '^ *session .*--' "${shell[@]}" | grep -v -e '-cases\.sh$')" ""
+        for table in tests/*-cases.sh; do
+            (set +u; n=0
+             for word in device dcheck probe strict outcome log_count session_log refused; do eval "$word() { :; }"; done
+             # shellcheck disable=SC2317 # called by the table
+             session() {
+                 while [ "$1" != -- ]; do shift; done
+                 n=$((n + 1)); printf '# shellcheck shell=sh\n%s\n' "$2" >"$scratch/${table#tests/}-session-$n"
+             }
+             # shellcheck source=/dev/null # each table in turn
+             . "./$table")
+        done
+        sessions=("$scratch"/*-session-*)
+        out=$(shellcheck -x --severity=style "${shell[@]}" "${sessions[@]}" 2>&1; echo "status $?")
+        same "shellcheck -x over ${#shell[@]} files and ${#sessions[@]} session scripts" "$out" "status 0" ;;
     licence)
         missing=()
         for file in "${files[@]}"; do
