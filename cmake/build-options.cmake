@@ -1,13 +1,13 @@
 # SPDX-License-Identifier: MIT
-# Every build option of the project in one place, but for the standalone
-# file's REGRW_MUSL_DIR, which its own toolchain file sets. The project is a guest in
+# Every build option of the project in one place, but for the toolchain
+# file's REGRW_TARGET and REGRW_MUSL_DIR (toolchain.cmake). The project is a guest in
 # whoever builds it: their toolchain decides how the tool is linked and
 # stripped, and their flags (CFLAGS, CXXFLAGS, LDFLAGS, or a toolchain
 # file's cache) are used as given and never weakened; the project adds its
 # language, its warnings, what keeps the tool lean to start, and only the
 # hardening they leave unsaid.
 if(REGRW_MUSL_MISSING)
-  message(FATAL_ERROR "regrw: musl for armel is missing: scripts/fetch musl")
+  message(FATAL_ERROR "regrw: musl for ${REGRW_MUSL_MISSING} is missing: scripts/fetch musl")
 endif()
 set(CMAKE_CXX_STANDARD 20)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
@@ -17,15 +17,15 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
 endif()
 
 # Static linking for whoever asks; the standalone file's toolchain file
-# (arm-linux-musleabi.cmake) links everything it builds statically itself.
+# (toolchain.cmake, for a musl target) links everything it builds
+# statically itself.
 option(REGRW_STATIC "Link regrw and the tests' tools statically" OFF)
 # Warnings are errors in the project's own builds (scripts/setup), never in
 # a builder's: the next compiler's first new warning must not break an image.
 option(REGRW_WERROR "Make compiler warnings errors" OFF)
 # What is built beside the tool. The tests run in the native build, with
 # the ARM builds and the proof builds beside it (verification-builds.cmake);
-# a cross build makes the tool alone, and its test tools on demand. The
-# standalone file's toolchain file takes REGRW_MUSL_DIR, where musl lies.
+# a cross build makes the tool alone, and its test tools on demand.
 if(CMAKE_CROSSCOMPILING)
   option(BUILD_TESTING "Build the tests" OFF)
 endif()

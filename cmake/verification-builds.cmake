@@ -2,9 +2,10 @@
 # How a test is declared, for tests/ and lab/bench/ alike (regrw_test), and
 # the builds of the same sources that exist to be tested, made beside the
 # native one so that every test run proves them too:
-#  - arm/: the file to copy onto any board (ARMv5TE, static, musl), run
-#    under qemu-arm as ARMv5TE, ARMv6 and ARMv7 processors;
-#  - armhf/: Debian armhf's build (dynamic), the one its package holds;
+#  - one for each ARM target of cmake/targets (its musl and glibc rows),
+#    in a folder named as its row: the files to copy onto any board
+#    (static, musl) and Debian's builds (dynamic), each run under qemu-user
+#    as its row's processors;
 #  - sanitize/: everything under AddressSanitizer and UndefinedBehaviorSanitizer,
 #    built with clang, plus the command-line fuzzer.
 
@@ -25,27 +26,20 @@ if(CMAKE_CROSSCOMPILING OR REGRW_SANITIZE)
 endif()
 
 include(ExternalProject)
-if(REGRW_ARM)
-  ExternalProject_Add(regrw-arm
-    SOURCE_DIR ${PROJECT_SOURCE_DIR}
-    BINARY_DIR ${PROJECT_BINARY_DIR}/arm
-    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/arm-linux-musleabi.cmake
-               -DREGRW_MUSL_DIR=${REGRW_FETCH_DIR}/musl-armel
-               -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DREGRW_TEST_TOOLS=ON
-               -DREGRW_WERROR=${REGRW_WERROR}
-    INSTALL_COMMAND ""
-    BUILD_ALWAYS ON)
-  ExternalProject_Add(regrw-armhf
-    SOURCE_DIR ${PROJECT_SOURCE_DIR}
-    BINARY_DIR ${PROJECT_BINARY_DIR}/armhf
-    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/arm-linux-gnueabihf.cmake
-               -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DREGRW_TEST_TOOLS=ON
-               -DREGRW_WERROR=${REGRW_WERROR}
-    INSTALL_COMMAND ""
-    BUILD_ALWAYS ON)
-  set(REGRW_ARM_BINARY ${PROJECT_BINARY_DIR}/arm/regrw)
-  set(REGRW_ARMHF_BINARY ${PROJECT_BINARY_DIR}/armhf/regrw)
+include(${CMAKE_CURRENT_LIST_DIR}/targets.cmake)
+regrw_targets(REGRW_ARM_TARGETS musl glibc)
+if(NOT REGRW_ARM)
+  set(REGRW_ARM_TARGETS "")
 endif()
+foreach(target IN LISTS REGRW_ARM_TARGETS)
+  ExternalProject_Add(regrw-${target}
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${PROJECT_BINARY_DIR}/${target}
+    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/toolchain.cmake -DREGRW_TARGET=${target}
+               -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DREGRW_TEST_TOOLS=ON -DREGRW_WERROR=${REGRW_WERROR}
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON)
+endforeach()
 if(REGRW_VERIFY)
   ExternalProject_Add(regrw-sanitize
     SOURCE_DIR ${PROJECT_SOURCE_DIR}

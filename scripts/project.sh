@@ -5,9 +5,9 @@
 # read from project() in CMakeLists.txt, the one number), and the fetch
 # folder (REGRW_FETCH_DIR, default fetched/ in the tree), which scripts/fetch
 # fills and everything else reads; and debian_build, the one way its Debian
-# packages are built; and regrw_emulator, the emulator's words for each of
-# the boards' processors. Sourced; run as "project.sh NAME", it prints one:
-# fetch-dir or emulator PROCESSOR (for CMake and the suites).
+# packages are built; the targets' table, and regrw_emulator, the
+# emulator's words for each. Sourced; run as "project.sh NAME", it prints
+# one: fetch-dir, emulator, target or targets (for CMake and the suites).
 regrw_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck disable=SC2034 # for the scripts and suites that source this
 regrw_version=$(sed -n 's/^project(regrw VERSION \([0-9.]*\)$/\1/p' "$regrw_root/CMakeLists.txt")
@@ -22,21 +22,39 @@ debian_build() {
     [ "$arch" = "$(dpkg --print-architecture)" ] || set -- -a"$arch" -Pcross,nocheck "$@"
     dpkg-buildpackage -b -us -uc "$@"
 }
-# regrw_emulator PROCESSOR: qemu-user's words for running an ARM file as one
-# of the boards' processors: armv5 (ARMv5TE, the oldest the standalone file
-# is built for), armv6 or armv7.
+# The targets (cmake/targets), one row each.
+# regrw_targets KIND [LIBC...]: the names of that kind's rows, of these C
+# libraries if named. regrw_target NAME FIELD: one field of NAME's row
+# (triple, libc, arch, processors, file for a build).
+regrw_targets() {
+    local kind=$1; shift
+    awk -v kind="$kind" -v libcs=" $* " '$1 == kind && (libcs == "  " || index(libcs, " " $4 " ")) { print $2 }' \
+        "$regrw_root/cmake/targets"
+}
+regrw_target() {
+    local field
+    case $2 in triple) field=3 ;; libc) field=4 ;; arch) field=5 ;; processors) field=6 ;; file) field=7 ;;
+        *) echo "no such field: $2" >&2; return 2 ;; esac
+    awk -v name="$1" -v f="$field" '$1 == "build" && $2 == name { print $f; found = 1 } END { exit !found }' \
+        "$regrw_root/cmake/targets" || { echo "no such target: $1" >&2; return 2; }
+}
+# regrw_emulator TARGET [PROCESSOR]: qemu-user's words for running TARGET's
+# files here, as PROCESSOR (default the oldest it is built for); a dynamic
+# build finds its C library under the cross toolchain's root.
 regrw_emulator() {
-    case $1 in
-        armv5) echo "qemu-arm -cpu arm926" ;;
-        armv6) echo "qemu-arm -cpu arm1176" ;;
-        armv7) echo "qemu-arm -cpu cortex-a15" ;;
-        *) echo "no such processor: $1" >&2; return 2 ;;
-    esac
+    local triple processors
+    triple=$(regrw_target "$1" triple) && processors=$(regrw_target "$1" processors) || return 2
+    printf 'qemu-%s -cpu %s' "${triple%%-*}" "${2:-${processors%%,*}}"
+    [ "$(regrw_target "$1" libc)" != glibc ] || printf ' -L /usr/%s' "$triple"
+    echo
 }
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     case ${1:-} in
         fetch-dir) echo "$REGRW_FETCH_DIR" ;;
-        emulator) regrw_emulator "${2:-}" ;;
-        *) echo "usage: project.sh fetch-dir|emulator PROCESSOR" >&2; exit 2 ;;
+        emulator) regrw_emulator "${2:-}" "${3:-}" ;;
+        target) regrw_target "${2:-}" "${3:-}" ;;
+        targets) shift; regrw_targets "$@" ;;
+        *) echo "usage: project.sh fetch-dir | emulator TARGET [PROCESSOR] | target NAME FIELD | targets KIND [LIBC...]" >&2
+           exit 2 ;;
     esac
 fi

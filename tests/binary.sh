@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # What the built binary is. Native: nothing of the C++ runtime at run time
-# (it starts like a C program) and the hardening of a Debian package. The
-# board's: a static ARMv5TE executable whose system calls, as the board's
-# kernel will see them, carry the ARM ABI's values.
+# (it starts like a C program) and the hardening of a Debian package. A
+# standalone file: a static, stripped ARMv5TE or AArch64 executable whose
+# system calls, as the board's kernel will see them, carry its ABI's values.
 # Usage: binary.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
 # shellcheck source=lab/sim/layer.sh
@@ -17,9 +17,10 @@ stack_flags() { sed -n 's/^ *GNU_STACK .* \([RWE ]\{3\}\) 0x.*/\1/p' <<<"$1"; }
 
 # The calls on the device's descriptor, whatever number it got (a test
 # runner may hold descriptors of its own open), one a line: the native
-# binary's as strace sees them (numbers raw, buffers as strings), the board's
-# under emulation with its flags turned back into the number the board's
-# kernel receives (ARM's open flag values) and addresses hidden.
+# binary's as strace sees them (numbers raw, buffers as strings), an ARM
+# one's under emulation with its flags turned back into the number the
+# board's kernel receives and addresses hidden. arm64's open flags are 32-bit
+# ARM's (its kernel keeps them, for the 32-bit programs it runs).
 declare -A arm_flag=(
     [O_RDONLY]=0 [O_WRONLY]=0x1 [O_RDWR]=0x2 [O_CREAT]=0x40 [O_EXCL]=0x80
     [O_NOCTTY]=0x100 [O_TRUNC]=0x200 [O_APPEND]=0x400 [O_NONBLOCK]=0x800
@@ -27,16 +28,17 @@ declare -A arm_flag=(
     [O_DIRECT]=0x10000 [O_LARGEFILE]=0x20000 [O_NOATIME]=0x40000
     [O_CLOEXEC]=0x80000 [__O_SYNC]=0x100000 [O_PATH]=0x200000
 )
-# O_LARGEFILE is left out: a 32-bit C library may add it to every open by
-# itself (newer glibc and musl do), so it says nothing of the tool.
+# O_LARGEFILE is left out: a C library may add it to every open by itself
+# (newer glibc and musl do), so it says nothing of the tool. The emulator
+# shows a flag it has no name for as its number.
 flags_word() {
     local word=0 name IFS='|'
     for name in $1; do
-        [ "$name" != O_LARGEFILE ] || continue
-        [ -n "${arm_flag[$name]:-}" ] || { echo "unknown flag $name"; return; }
-        word=$((word | arm_flag[$name]))
+        if [[ $name == 0x* ]]; then word=$((word | name))
+        elif [ -n "${arm_flag[$name]:-}" ]; then word=$((word | arm_flag[$name]))
+        else echo "unknown flag $name"; return; fi
     done
-    printf '0x%x' "$word"
+    printf '0x%x' $((word & ~arm_flag[O_LARGEFILE]))
 }
 # A run that is killed at the time limit says so, among its calls.
 raw_calls() {
@@ -48,20 +50,20 @@ raw_calls() {
     else
         timeout -k 2 "$limit" "$devns" regsim -- "${runner[@]}" -strace "$REGRW" "$@" 2>"$scratch/trace" >/dev/null
         status=$?
-        sed 's/^[0-9]* //; s/0x[0-9a-f]*/PTR/g' "$scratch/trace"
+        sed 's/^[0-9]* //; /^open/! s/0x[0-9a-f]*/PTR/g' "$scratch/trace"
     fi
     ! killed || echo "killed at the time limit"
 }
 device_calls() {
     local call fd=none
     # open or openat, whichever the C library uses: the same request.
-    local open_re='^(openat\((AT_FDCWD|-100),|open\()"/dev/test_registers",([A-Z_|]+|0x[0-9a-f]+)\) = ([0-9]+)$'
+    local open_re='^(openat\((AT_FDCWD|-100),|open\()"/dev/test_registers",([A-Za-z0-9_|]+)\) = ([0-9]+)$'
     local call_re='^([_a-z0-9]+)\(([0-9]+)([,)].*)$'
     raw_calls "$@" | while IFS= read -r call; do
         if [[ $call =~ $open_re ]]; then
             fd=${BASH_REMATCH[4]}
             local flags=${BASH_REMATCH[3]}
-            [[ $flags == 0x* ]] || flags=$(flags_word "$flags")
+            ((${#runner[@]} == 0)) || flags=$(flags_word "$flags")
             echo "open(/dev/test_registers,$flags) = FD"
         elif [[ $call =~ $call_re ]] && [ "${BASH_REMATCH[2]}" = "$fd" ]; then
             echo "${BASH_REMATCH[1]}(FD${BASH_REMATCH[3]}"
@@ -80,6 +82,11 @@ node_descriptor() {
     sed -n 's|.*openat(AT_FDCWD, "/dev/test_registers", .*) = \([0-9]*\)$|\1|p' "$scratch/trace"
 }
 same "with standard error closed, the node's descriptor" "$(node_descriptor 0 -1)" 2
+# Its open asks exactly what a C program's open(O_RDWR | O_SYNC) asks, built
+# with the same toolchain and C library (the bench's reference, beside it),
+# as the emulator shows it, whatever names its version gives the flags.
+opens() { raw_calls 0 2 | grep -m1 test_registers | sed 's/ = [0-9]*$//'; }
+same "its open, as the C reference's" "$(opens)" "$(REGRW=$(dirname "$REGRW")/bench/reference opens)"
 
 if ((${#runner[@]} == 0)); then
     headers=$(readelf -W -h -l -d --dyn-syms "$REGRW")
@@ -99,20 +106,30 @@ if ((${#runner[@]} == 0)); then
         "$open;lseek(FD,1,0) = 1;write(FD,\"\\377\\377\\377\\377\",4) = 4;close(FD) = 0;"
 else
     description=$(file -b "$REGRW")
-    same "file type" "$(has '^ELF 32-bit LSB executable, ARM,' "$description")" yes
     same "statically linked" "$(has 'statically linked' "$description")" yes
     same "stripped, as it is to be copied" "$(has ', stripped$' "$description")" yes
-    # Built for ARMv5TE with soft-float argument passing, so that it runs on
-    # any 32-bit ARM processor from ARMv5TE up, whatever the board's libraries.
-    attributes=$(readelf -A "$REGRW")
-    same "built for ARMv5TE" "$(sed -n 's/^ *Tag_CPU_arch: //p' <<<"$attributes")" v5TE
-    same "no floating-point registers in calls" "$(has 'Tag_ABI_VFP_args' "$attributes")" no
     same "non-executable stack" "$(stack_flags "$(readelf -W -l "$REGRW")")" "RW "
-
     open='open(/dev/test_registers,0x101002) = FD'
-    same "system calls of a read of register 2" "$(device_calls 0 2)" \
-        "$open;_llseek(FD,0,2,PTR,SEEK_SET) = 0;read(FD,PTR,4) = 4;close(FD) = 0;"
-    same "system calls of a write to register 1" "$(device_calls 1 1 -1)" \
-        "$open;_llseek(FD,0,1,PTR,SEEK_SET) = 0;write(FD,PTR,4) = 4;close(FD) = 0;"
+    if [ "${runner[0]}" = qemu-aarch64 ]; then
+        same "file type" "$(has '^ELF 64-bit LSB executable, ARM aarch64,' "$description")" yes
+        # Loadable on kernels of every page size: 4, 16 and 64 KiB.
+        same "segments aligned for 64 KiB pages" "$(readelf -W -l "$REGRW" | awk '$1 == "LOAD" { print $NF }' | sort -u)" 0x10000
+        same "system calls of a read of register 2" "$(device_calls 0 2)" \
+            "$open;lseek(FD,2,SEEK_SET) = 2;read(FD,PTR,4) = 4;close(FD) = 0;"
+        same "system calls of a write to register 1" "$(device_calls 1 1 -1)" \
+            "$open;lseek(FD,1,SEEK_SET) = 1;write(FD,PTR,4) = 4;close(FD) = 0;"
+    else
+        same "file type" "$(has '^ELF 32-bit LSB executable, ARM,' "$description")" yes
+        # Built for ARMv5TE with soft-float argument passing, so that it runs
+        # on any 32-bit ARM processor from ARMv5TE up, whatever the board's
+        # libraries.
+        attributes=$(readelf -A "$REGRW")
+        same "built for ARMv5TE" "$(sed -n 's/^ *Tag_CPU_arch: //p' <<<"$attributes")" v5TE
+        same "no floating-point registers in calls" "$(has 'Tag_ABI_VFP_args' "$attributes")" no
+        same "system calls of a read of register 2" "$(device_calls 0 2)" \
+            "$open;_llseek(FD,0,2,PTR,SEEK_SET) = 0;read(FD,PTR,4) = 4;close(FD) = 0;"
+        same "system calls of a write to register 1" "$(device_calls 1 1 -1)" \
+            "$open;_llseek(FD,0,1,PTR,SEEK_SET) = 0;write(FD,PTR,4) = 4;close(FD) = 0;"
+    fi
 fi
 finish

@@ -6,11 +6,12 @@
 # each held to its builder's checks: a dynamically linked binary, not
 # stripped before the packager strips, with GNU_HASH and no TEXTREL, built
 # with the builder's own flags, as given, and no -Werror:
-#  - Debian's: dpkg-buildpackage, natively and across to armhf. Each package
+#  - Debian's: dpkg-buildpackage, natively and across. Each package
 #    and its -dbgsym pass lintian, and the build log blhc. The native one
 #    passes its autopkgtest in a testbed of its own (fetched, never this
-#    machine's system); the armhf one installs with dpkg on a Debian armhf
-#    root, whose C library is Debian's own, and runs there.
+#    machine's system); each ARM one (armhf, arm64) installs with dpkg on a
+#    Debian root of its architecture, whose C library is Debian's own, and
+#    runs there.
 #  - OpenEmbedded's cmake class: its shape of toolchain file, the image's
 #    flags in the cache, relative install dirs, Ninja, DESTDIR.
 #  - Buildroot's cmake-package: its arguments, with BUILD_SHARED_LIBS=ON, its
@@ -29,7 +30,7 @@ installed="usr/bin/regrw
 usr/share/man/man1/regrw.1"
 
 version=$regrw_version
-for tree in "$build" "$build/arm" "$build/armhf"; do
+for tree in "$build" $(regrw_targets build musl glibc | sed "s|^|$build/|"); do
     [ -f "$tree/cmake_install.cmake" ] || continue
     dest=$scratch/install-$(basename "$tree")
     DESTDIR=$dest cmake --install "$tree" --prefix /opt/regrw >/dev/null
@@ -68,7 +69,8 @@ not stripped
 # dh_strip, which keeps what it took in the -dbgsym package, under the
 # binary's build ID.
 native=$(dpkg --print-architecture)
-for arch in "$native" armhf; do
+glibc=$(regrw_targets build glibc)
+for arch in "$native" $(for t in $glibc; do regrw_target "$t" arch; done); do
     log=$scratch/deb-$arch.log
     (cd "$copy" && debian_build "$arch" -tc) >"$log" 2>&1
     deb=$scratch/source/regrw_${version}_$arch.deb dbgsym=$scratch/source/regrw-dbgsym_${version}_$arch.deb
@@ -175,37 +177,43 @@ else
         grep -B5 -A5 'FAIL\|ERROR' "$scratch/autopkgtest.log" | head -60
 fi
 
-# A Debian armhf root: Debian's own armhf C library and what it depends on
-# (as the archive's Depends say, so on every release), unpacked over the
-# merged /usr links every Debian root has, and recorded as installed with
-# their real control fields. dpkg must accept the package's Depends against
-# them, and the binary must run with that C library.
-cache=$fetched/armhf-root
-if [ ! -f "$cache/.done" ]; then
-    skip "no Debian armhf C library in $cache: fetch it with scripts/fetch armhf-root"
-    finish
-fi
-root=$scratch/armhf-root
-mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
-: >"$root/var/lib/dpkg/status"
-# As debootstrap makes them: a C library may ship its loader under /lib
-# (Debian 12) or /usr/lib (Debian 13), and the program asks for /lib.
-for link in bin sbin lib; do
-    mkdir -p "$root/usr/$link" && ln -s "usr/$link" "$root/$link"
+# A Debian root of each Debian build's architecture (the glibc rows of
+# cmake/targets): Debian's own C library there and what it depends on (as
+# the archive's Depends say, so on every release), unpacked over the merged
+# /usr links every Debian root has, and recorded as installed with their
+# real control fields. dpkg must accept the package's Depends against them,
+# and the binary must run with that C library.
+for target in $glibc; do
+    arch=$(regrw_target "$target" arch)
+    cache=$fetched/$arch-root
+    if [ ! -f "$cache/.done" ]; then
+        skip "no Debian $arch C library in $cache: fetch it with scripts/fetch $arch-root"
+        continue
+    fi
+    root=$scratch/$arch-root
+    mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+    : >"$root/var/lib/dpkg/status"
+    # As debootstrap makes them: a C library may ship its loader under /lib
+    # (Debian 12) or /usr/lib (Debian 13), and the program asks for /lib.
+    for link in bin sbin lib; do
+        mkdir -p "$root/usr/$link" && ln -s "usr/$link" "$root/$link"
+    done
+    for deb in "$cache"/debs/*.deb; do
+        dpkg-deb --fsys-tarfile "$deb" | tar -x --keep-directory-symlink -C "$root"
+        { dpkg-deb -f "$deb"; echo "Status: install ok installed"; echo; } >>"$root/var/lib/dpkg/status"
+        dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\.||; s|/$||; /^$/d' \
+            >"$root/var/lib/dpkg/info/$(dpkg-deb -f "$deb" Package):$arch.list"
+    done
+    dpkg --root="$root" --add-architecture "$arch"
+    out=$(dpkg --root="$root" -i "$scratch/source/regrw_${version}_$arch.deb" 2>&1; echo "status $?")
+    same "$arch: dpkg installs it on a Debian $arch root" "$(tail -1 <<<"$out")" "status 0" || echo "$out"
+    # shellcheck disable=SC2016 # dpkg-query's own format words
+    same "$arch: installed" "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Package}:${Architecture} ${Status}\n' regrw)" \
+        "regrw:$arch install ok installed"
+    emulator=$(regrw_emulator "$target")
+    REGRW=$root/usr/bin/regrw RUNNER="${emulator% -L *} -L $root"
+    device values=0,0,0x1234abcd
+    dcheck 0 "reg2 = 0x1234abcd" "" "open O_RDWR|O_SYNC;seek 2;read 2 4;close" 0 2
+    flush
 done
-for deb in "$cache"/debs/*.deb; do
-    dpkg-deb --fsys-tarfile "$deb" | tar -x --keep-directory-symlink -C "$root"
-    { dpkg-deb -f "$deb"; echo "Status: install ok installed"; echo; } >>"$root/var/lib/dpkg/status"
-    dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\.||; s|/$||; /^$/d' \
-        >"$root/var/lib/dpkg/info/$(dpkg-deb -f "$deb" Package):armhf.list"
-done
-dpkg --root="$root" --add-architecture armhf
-out=$(dpkg --root="$root" -i "$scratch/source/regrw_${version}_armhf.deb" 2>&1; echo "status $?")
-same "armhf: dpkg installs it on a Debian armhf root" "$(tail -1 <<<"$out")" "status 0" || echo "$out"
-# shellcheck disable=SC2016 # dpkg-query's own format words
-same "armhf: installed" "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Package}:${Architecture} ${Status}\n' regrw)" \
-    "regrw:armhf install ok installed"
-REGRW=$root/usr/bin/regrw RUNNER="$(regrw_emulator armv7) -L $root"
-device values=0,0,0x1234abcd
-dcheck 0 "reg2 = 0x1234abcd" "" "open O_RDWR|O_SYNC;seek 2;read 2 4;close" 0 2
 finish

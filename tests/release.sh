@@ -49,18 +49,18 @@ same "the signed release" "$?" 0 || tail -20 "$scratch/signed.log"
 d1=$scratch/clone/dist/$name
 same "the signed release, as reprotest's" "$(cat "$d1/SHA256SUMS")" \
     "$(cat "$scratch/reprotest/control/source-root/dist/$name/SHA256SUMS")"
-same "the release's files" "$(cd "$d1" && ls)" "SHA256SUMS
-SHA256SUMS.asc
-$name-armv5te-linux-musleabi
-$name.tar.gz
-regrw_${version}_$(dpkg --print-architecture).deb
-regrw_${version}_armhf.deb"
+# Its files, as the targets' table (cmake/targets) names them.
+mapfile -t arches < <(dpkg --print-architecture; for t in $(regrw_targets build glibc); do regrw_target "$t" arch; done)
+mapfile -t files < <(for t in $(regrw_targets build musl); do echo "$d1/$name-$(regrw_target "$t" file)"; done)
+debs=("${arches[@]/#/regrw_${version}_}")
+same "the release's files" "$(cd "$d1" && LC_ALL=C ls)" \
+    "$(printf '%s\n' SHA256SUMS SHA256SUMS.asc "${files[@]#"$d1"/}" "$name.tar.gz" "${debs[@]/%/.deb}" | LC_ALL=C sort)"
 same "sha256sum -c SHA256SUMS" "$(cd "$d1" && sha256sum -c SHA256SUMS 2>&1 | grep -vc ': OK$')" 0
 same "its signature" "$(gpg --verify "$d1/SHA256SUMS.asc" "$d1/SHA256SUMS" 2>&1 | grep -o 'Good signature')" "Good signature"
-for deb in "$(dpkg --print-architecture)" armhf; do
+for deb in "${arches[@]}"; do
     dpkg-deb --fsys-tarfile "$d1/regrw_${version}_$deb.deb" | tar -xO ./usr/bin/regrw >"$scratch/regrw-$deb"
 done
-for binary in "$d1/$name-armv5te-linux-musleabi" "$scratch/regrw-"*; do
+for binary in "${files[@]}" "$scratch/regrw-"*; do
     same "the version in $(basename "$binary")" "$(strings "$binary" | grep '^@(#)')" "@(#)regrw $version"
 done
 

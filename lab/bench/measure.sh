@@ -11,12 +11,12 @@
 #    at most 1.05 times the reference, dynamic builds; the static builds,
 #    which the board runs, reported beside them;
 #  - system calls per run (strace -c -f): fewer than the pipeline's.
-#  - size (measure.sh size, anywhere): the standalone ARM file, stripped,
-#    at most 32 KiB and at most 1.25 times the floor, the reference built
-#    with the same toolchain and C library.
+#  - size (measure.sh size, anywhere): a standalone file, stripped with its
+#    toolchain's strip, at most 1.25 times the floor, the reference built
+#    with the same toolchain and C library, and at most MAX-BYTES if given.
 # Usage: measure.sh all REGRW REFERENCE REGRW-STATIC REFERENCE-STATIC
 #        measure.sh instructions REGRW REFERENCE   (the aim on instructions only)
-#        measure.sh size ARM-REGRW ARM-REFERENCE   (the aims on size only)
+#        measure.sh size TRIPLE REGRW REFERENCE [MAX-BYTES]   (the aims on size only)
 set -euo pipefail
 mode=$1 regrw=$2 reference=$3 regrw_static=${4:-} reference_static=${5:-}
 pipeline=$(dirname "$0")/pipeline
@@ -33,13 +33,14 @@ verdict() {
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 if [ "$mode" = size ]; then
-    echo "== the standalone ARM file's size, stripped"
-    stripped() { arm-linux-gnueabi-strip -o "$scratch/stripped" "$1" && stat -c %s "$scratch/stripped"; }
+    triple=$2 regrw=$3 reference=$4 cap=${5:-}
+    echo "== the standalone file's size, stripped ($triple)"
+    stripped() { "$triple-strip" -o "$scratch/stripped" "$1" && stat -c %s "$scratch/stripped"; }
     s_regrw=$(stripped "$regrw")
     s_ref=$(stripped "$reference")
     printf '  regrw:      %6d bytes (%d as built)\n  reference:  %6d bytes\n  regrw / reference: %s\n' \
         "$s_regrw" "$(stat -c %s "$regrw")" "$s_ref" "$(ratio "$s_regrw" "$s_ref")"
-    verdict "regrw" "$s_regrw" "<=" 32768
+    [ -z "$cap" ] || verdict "regrw" "$s_regrw" "<=" "$cap"
     verdict "regrw / reference" "$(ratio "$s_regrw" "$s_ref")" "<=" 1.25
     finish
 fi

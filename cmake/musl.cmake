@@ -1,0 +1,38 @@
+# SPDX-License-Identifier: MIT
+# A file to copy onto any board of its architecture (toolchain.cmake, for
+# a musl row): static against the musl C library, stripped. A static binary
+# does not care which float ABI or C library the board has, and musl, made
+# for static linking, keeps the file at a few tens of kilobytes.
+# musl is Debian's musl-dev for the row's architecture, as scripts/fetch
+# musl unpacks it (never installed): in the fetch folder, or where
+# REGRW_MUSL_DIR says. Its headers are C headers only: the tool includes
+# <stdio.h>, not <cstdio>, since the C++ library's headers assume the GNU C
+# library.
+if(NOT REGRW_MUSL_DIR)
+  execute_process(COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../scripts/project.sh fetch-dir
+                  OUTPUT_VARIABLE REGRW_MUSL_DIR OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  string(APPEND REGRW_MUSL_DIR /musl/${regrw_arch})
+endif()
+set(REGRW_MUSL_DIR ${REGRW_MUSL_DIR} CACHE PATH "Debian's musl-dev for ${regrw_arch}, unpacked (scripts/fetch musl)")
+if(EXISTS ${REGRW_MUSL_DIR}/musl-gcc.specs)
+  set(CMAKE_C_FLAGS_INIT "-specs=${REGRW_MUSL_DIR}/musl-gcc.specs")
+  set(CMAKE_CXX_FLAGS_INIT "-specs=${REGRW_MUSL_DIR}/musl-gcc.specs")
+else()
+  # Refused once the project starts (build-options.cmake), where it takes
+  # one line: here CMake would add errors of its own that mislead.
+  set(REGRW_MUSL_MISSING ${regrw_arch})
+endif()
+# Static, since there is no musl loader on a board, and stripped, since the
+# file built is the file to copy. Its segments are laid out for the largest
+# pages its kernels may have: 32-bit ARM Linux has 4 KiB pages (and an
+# arm64 kernel runs 32-bit programs only with 4 KiB pages), where a newer
+# linker's 64 KiB layout would pad the file by tens of kilobytes; an arm64
+# kernel may have 4, 16 or 64 KiB pages.
+# No RELRO (which Debian's compiler asks for by default): musl's static
+# start never write-protects it, so it would only pad the file to a page.
+set(regrw_page 4096)
+if(regrw_machine STREQUAL aarch64)
+  set(regrw_page 65536)
+endif()
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -s -Wl,-z,max-page-size=${regrw_page} -Wl,-z,norelro")
+set(CMAKE_FIND_ROOT_PATH ${REGRW_MUSL_DIR})
