@@ -38,6 +38,21 @@ regrw_target() {
     awk -v name="$1" -v f="$field" '$1 == "build" && $2 == name { print $f; found = 1 } END { exit !found }' \
         "$regrw_root/cmake/targets" || { echo "no such target: $1" >&2; return 2; }
 }
+# regrw_boards: the boards of this machine's Debian release, or of
+# REGRW_RELEASE. regrw_board NAME FIELD: one field of a board's row (arch,
+# flavour, machine, cpu, runs, refuses), lists one word a line.
+regrw_boards() {
+    local release=${REGRW_RELEASE:-$(. /etc/os-release && echo "$VERSION_CODENAME")}
+    awk -v r="$release" '$1 == "board" && index("," $9 ",", "," r ",") { print $2 }' "$regrw_root/cmake/targets"
+}
+regrw_board() {
+    local field
+    case $2 in arch) field=3 ;; flavour) field=4 ;; machine) field=5 ;; cpu) field=6 ;; runs) field=7 ;;
+        refuses) field=8 ;; *) echo "no such field: $2" >&2; return 2 ;; esac
+    awk -v name="$1" -v f="$field" '$1 == "board" && $2 == name { n = f < 7 ? 1 : split($f, w, ",")
+            for (i = 1; i <= n; i++) if ((n == 1 ? $f : w[i]) != "-") print n == 1 ? $f : w[i]; found = 1 }
+        END { exit !found }' "$regrw_root/cmake/targets" || { echo "no such board: $1" >&2; return 2; }
+}
 # regrw_emulator TARGET [PROCESSOR]: qemu-user's words for running TARGET's
 # files here, as PROCESSOR (default the oldest it is built for); a dynamic
 # build finds its C library under the cross toolchain's root.
@@ -54,7 +69,9 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
         emulator) regrw_emulator "${2:-}" "${3:-}" ;;
         target) regrw_target "${2:-}" "${3:-}" ;;
         targets) shift; regrw_targets "$@" ;;
-        *) echo "usage: project.sh fetch-dir | emulator TARGET [PROCESSOR] | target NAME FIELD | targets KIND [LIBC...]" >&2
+        boards) regrw_boards ;;
+        board) regrw_board "${2:-}" "${3:-}" ;;
+        *) echo "usage: project.sh fetch-dir | emulator TARGET [PROCESSOR] | target NAME FIELD | targets KIND [LIBC...] | boards | board NAME FIELD" >&2
            exit 2 ;;
     esac
 fi

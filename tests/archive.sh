@@ -47,7 +47,7 @@ index() {
     local suite arch
     for suite in stable stable-security; do
         rm -rf "$archive/dists/$suite"
-        for arch in amd64 armel; do
+        for arch in amd64 armel arm64; do
             mkdir -p "$archive/dists/$suite/main/binary-$arch"
             (cd "$archive" && apt-ftparchive -o APT::FTPArchive::Architecture="$arch" packages "pool/$suite") \
                 >"$archive/dists/$suite/main/binary-$arch/Packages"
@@ -67,7 +67,7 @@ fresh_apt() {
     : >"$row/status"
     printf 'deb [trusted=yes] file:%s %s main\n' "$archive" stable "$archive" stable-security >"$row/etc/sources.list"
     printf '%s\n' "Dir::Etc \"$row/etc/\"; Dir::State \"$row/state/\"; Dir::State::status \"$row/status\";" \
-        "Dir::Cache \"$row/cache/\"; APT::Architecture \"amd64\"; APT::Architectures { \"amd64\"; \"armel\"; };" \
+        "Dir::Cache \"$row/cache/\"; APT::Architecture \"amd64\"; APT::Architectures { \"amd64\"; \"armel\"; \"arm64\"; };" \
         'APT::Sandbox::User "root";' >"$APT_CONFIG"
 }
 

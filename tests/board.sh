@@ -1,70 +1,97 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The tool on the emulated board, against the test_registers driver on a
-# real 32-bit ARM kernel, in one boot: lab/board/cases runs the tables
-# (e2e-cases.sh, load-cases.sh, probe-cases.sh, board-cases.sh) there
-# through the same engine as on the host, and its failures and counts come
-# back as its output. Then short boots: the lines of a board session in the
-# order they were written, and the rows below.
+# The tool on each emulated board of this Debian release (cmake/targets),
+# against the test_registers driver on Debian's own kernel for it: in one
+# boot, lab/board/cases runs the tables (e2e-cases.sh, load-cases.sh,
+# probe-cases.sh, board-cases.sh) there with each standalone file the board
+# runs, through the same engine as on the host, and holds the kernel to
+# refusing the files it cannot run; its failures and counts come back as
+# its output. Then short boots: the lines of a board session in the order
+# they were written, and the rows below.
 # Usage: board.sh BUILD-DIR   (the board is made there by lab/board/prepare)
-# The board runs the standalone ARM file: its C library's words.
-ERRWORDS=$1/arm/errwords ERRWORDS_RUNNER=$(bash "$(dirname "$0")/../scripts/project.sh" emulator armv5)
 # shellcheck source=tests/engine.sh
 . "$(dirname "$0")/engine.sh"
+# shellcheck source=scripts/project.sh
+. "$(dirname "$0")/../scripts/project.sh"
 boot=$(dirname "$0")/../lab/board/boot
-dir=$("$(dirname "$0")/../lab/board/prepare" "$1" 2>"$scratch/err")
-case $? in
-    0) ;;
-    77) skip "the board cannot be made here: $(tail -1 "$scratch/err")"; finish ;;
-    *) same "the board's parts" "$(tail -5 "$scratch/err")" ""; finish ;;
-esac
+words="fail_close fail_open fail_read fail_write lax_seek nregs short_read short_write values"
 
-started=$(date +%s)
-"$boot" "$dir" 'sh /tests/cases' >"$scratch/results" 2>"$scratch/board-err"
-boot_status=$?
-echo "$(grep -m1 '^board: Linux' "$scratch/board-err"), $(($(date +%s) - started)) s for the boot and its cases"
-sed '$d' "$scratch/results"
-if [[ $(tail -1 "$scratch/results") =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed,\ 0\ skipped$ ]]; then
-    passed=$((passed + BASH_REMATCH[1])) failed=$((failed + BASH_REMATCH[2]))
-    same "the board's status, and nothing on its standard error" \
-        "$boot_status $(grep -v '^board: Linux' "$scratch/board-err")" "$((BASH_REMATCH[2] > 0)) "
-else
-    same "the board ran its cases to the end" "$(tail -n 3 "$scratch/results" "$scratch/board-err")" "a closing line"
-fi
+# short_boot WORDS COMMAND ANSWER, or short_boot WORDS - LINES ANSWER: a
+# short boot, one a row: the driver's words, the command (or the lines
+# piped in), and what the board prints on both streams and its status.
+# Each has the board's limit and one of its own, for a board that waits for
+# a terminal it never gets.
+short_boot() {
+    local run=(env BOARD_TIMEOUT="${BOARD_TIMEOUT:-60}" timeout -k 5 90 "$boot" "$dir") what=$2
+    if [ "$2" = - ]; then what=$3; out=$(printf '%b' "$3" | BOARD_DRIVER_OPTS=$1 "${run[@]}" 2>&1; echo "exit $?")
+    else out=$(BOARD_DRIVER_OPTS=$1 "${run[@]}" "$2" 2>&1; echo "exit $?"); fi
+    same "$board: a short boot: [$1${BOARD_FILE:+ BOARD_FILE=$BOARD_FILE}] $what" "$(grep -v '^board: Linux' <<<"$out")" "${*: -1}"
+}
+# words FIELD...: BOARD_FILE's word for each file of the board's row in
+# these fields (runs, refuses): its release name's first word.
+words() {
+    local field target file
+    for field; do
+        for target in $(regrw_board "$board" "$field"); do file=$(regrw_target "$target" file) && echo "${file%%-*}"; done
+    done
+}
+# Each board of this Debian release (cmake/targets), in turn.
+for board in $(regrw_boards); do
+    dir=$("$(dirname "$0")/../lab/board/prepare" "$1" "$board" 2>"$scratch/err")
+    case $? in
+        0) ;;
+        77) skip "the $board board cannot be made here: $(tail -1 "$scratch/err")"; continue ;;
+        *) same "the $board board's parts" "$(tail -5 "$scratch/err")" ""; continue ;;
+    esac
+    # Its own file's C library's words, for what the host expects of it.
+    own=$(regrw_board "$board" runs | head -1)
+    ERRWORDS=$1/$own/errwords ERRWORDS_RUNNER=$(regrw_emulator "$own")
+    read_errwords
 
-# What a person at the board sees: the lines of one command after another,
-# in the order they were written to each stream. Across the two streams the
-# order is the scheduler's, so each is held to its own.
-# shellcheck disable=SC2154 # the engine's
-out=$(BOARD_DRIVER_OPTS="nregs=8 values=0x11,0,0x1234 fail_write=$errno_EIO" "$boot" "$dir" \
-    'regrw 0 2; regrw 0 0; regrw 1 1 5; echo "status $?"; regrw 0 9; echo "status $?"' 2>"$scratch/session-err"; echo "exit $?")
-same "a board session's standard output, in order" "$out" "reg2 = 0x00001234
+    started=$(date +%s)
+    "$boot" "$dir" 'sh /tests/cases' >"$scratch/results" 2>"$scratch/board-err"
+    boot_status=$?
+    echo "$(grep -m1 '^board: Linux' "$scratch/board-err"), $(($(date +%s) - started)) s for the boot and its cases"
+    sed '$d' "$scratch/results"
+    if [[ $(tail -1 "$scratch/results") =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed,\ 0\ skipped$ ]]; then
+        passed=$((passed + BASH_REMATCH[1])) failed=$((failed + BASH_REMATCH[2]))
+        same "$board: the board's status, and nothing on its standard error" \
+            "$boot_status $(grep -v '^board: Linux' "$scratch/board-err")" "$((BASH_REMATCH[2] > 0)) "
+    else
+        same "$board: the board ran its cases to the end" "$(tail -n 3 "$scratch/results" "$scratch/board-err")" "a closing line"
+    fi
+
+    # What a person at the board sees: the lines of one command after
+    # another, in the order they were written to each stream. Across the
+    # two streams the order is the scheduler's, so each is held to its own.
+    # shellcheck disable=SC2154 # the engine's
+    out=$(BOARD_DRIVER_OPTS="nregs=8 values=0x11,0,0x1234 fail_write=$errno_EIO" "$boot" "$dir" \
+        'regrw 0 2; regrw 0 0; regrw 1 1 5; echo "status $?"; regrw 0 9; echo "status $?"' 2>"$scratch/session-err"; echo "exit $?")
+    same "$board: a board session's standard output, in order" "$out" "reg2 = 0x00001234
 reg0 = 0x00000011
 status 255
 status 255
 exit 0"
-# shellcheck disable=SC2154 # the engine's
-same "a board session's standard error, in order" "$(grep -v '^board: Linux' "$scratch/session-err")" \
-    "write failed: $strerror_EIO
+    # shellcheck disable=SC2154 # the engine's
+    same "$board: a board session's standard error, in order" "$(grep -v '^board: Linux' "$scratch/session-err")" \
+        "write failed: $strerror_EIO
 lseek failed: $strerror_EINVAL"
-# Short boots, one a row: the driver's words, the command (or, for "-", the
-# lines piped in), and what the board prints on both streams and its
-# status. Each has the board's limit and one of its own, for a board that
-# waits for a terminal it never gets.
-short_boot() {
-    local BOARD_TIMEOUT=${BOARD_TIMEOUT:-60} run=(timeout -k 5 90 "$boot" "$dir")
-    export BOARD_TIMEOUT
-    if [ "$2" = - ]; then out=$(printf '%b' "$3" | BOARD_DRIVER_OPTS=$1 "${run[@]}" 2>&1; echo "exit $?")
-    else out=$(BOARD_DRIVER_OPTS=$1 "${run[@]}" "$2" 2>&1; echo "exit $?"); fi
-    same "a short boot: [$1] ${2/-/$3}" "$(grep -v '^board: Linux' <<<"$out")" "$4"
-}
-words="fail_close fail_open fail_read fail_write lax_seek nregs short_read short_write values"
-short_boot fail_reed=5 'regrw 0 1' '' "board: the driver has no word fail_reed; its words: $words (BOARD_DRIVER_OPTS)
+    short_boot fail_reed=5 'regrw 0 1' "board: the driver has no word fail_reed; its words: $words (BOARD_DRIVER_OPTS)
 exit 1"
-short_boot "nregs=8 nregs=0" 'regrw 0 1' '' "board: the driver refused nregs=0: not a value it takes (BOARD_DRIVER_OPTS)
+    short_boot "nregs=8 nregs=0" 'regrw 0 1' "board: the driver refused nregs=0: not a value it takes (BOARD_DRIVER_OPTS)
 exit 1"
-short_boot "" - 'regrw 1 2 7\nregrw 0 2\nfalse' "reg2 = 0x00000007
+    short_boot "" - 'regrw 1 2 7\nregrw 0 2\nfalse' "reg2 = 0x00000007
 exit 1"
-BOARD_TIMEOUT=2 short_boot "" 'sleep 100' '' "board-shell: the board did not finish within 2 s (BOARD_TIMEOUT); stopped it
+    BOARD_TIMEOUT=2 short_boot "" 'sleep 100' "board-shell: the board did not finish within 2 s (BOARD_TIMEOUT); stopped it
 exit 1"
+    # Each file it runs is regrw there as BOARD_FILE says; a file it has not
+    # is refused before it boots.
+    for word in $(words runs); do
+        BOARD_FILE=$word short_boot "" 'readlink /bin/regrw; regrw 0 1' "/opt/$word/regrw
+reg1 = 0x00000000
+exit 0"
+    done
+    BOARD_FILE=nope short_boot "" true "board-shell: the $board board has no file nope (BOARD_FILE): its files are $(words runs refuses | paste -sd' ' -)
+exit 1"
+done
 finish

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The test_registers module compiles warning-free (W=1) for Debian's current
-# amd64 kernel too, as it does for the board's armhf one (lab/board/prepare),
-# and sparse, the kernel's own checker (C=2), finds nothing in it: a user
-# pointer dereferenced, a lock or an address space mixed up. Compile only:
-# no module is ever loaded on a development machine.
+# amd64 kernel and for each board's (cmake/targets), across, and sparse,
+# the kernel's own checker (C=2), finds nothing in it: a user pointer
+# dereferenced, a lock or an address space mixed up. Compile only: no
+# module is ever loaded on a development machine.
 # Usage: driver.sh BUILD-DIR
 build=$(readlink -f "$1")
 # shellcheck source=tests/core.sh
@@ -12,16 +12,27 @@ build=$(readlink -f "$1")
 # shellcheck source=lab/board/kernel.sh
 . "$(dirname "$0")/../lab/board/kernel.sh"
 
-if ! release=$(kernel_fetched driver 2>"$scratch/err"); then
-    skip "$(cat "$scratch/err")"
-    finish
-fi
-module=$build/driver/module-$release
-# Compiled afresh every time, so that sparse sees it every time.
-rm -f "$module/test_registers.o"
-build_module "$fetched/linux-amd64" "$release" "$module" C=2 CHECK=sparse CF=-Wsparse-error 2>"$scratch/err"
-same "test_registers.ko for Linux $release (amd64), W=1 and sparse" \
-    "$(cat "$scratch/err")$(file -b "$module/test_registers.ko" | cut -d, -f1-2)" \
-    "ELF 64-bit LSB relocatable, x86-64"
-same "sparse checked it" "$(grep -c '^ *CHECK .*test_registers.c$' "$module.log")" 1
+# FLAVOUR ARCH, and what file says of the module.
+kernels="amd64 amd64 ELF 64-bit LSB relocatable, x86-64"
+for board in $(regrw_boards); do
+    kernel="$(regrw_board "$board" flavour) $(regrw_board "$board" arch)"
+    case $kernel in *arm64) kernel="$kernel ELF 64-bit LSB relocatable, ARM aarch64" ;;
+        *) kernel="$kernel ELF 32-bit LSB relocatable, ARM" ;; esac
+    grep -qF "$kernel" <<<"$kernels" || kernels+=$'\n'$kernel
+done
+while read -r flavour arch described; do
+    if ! release=$(kernel_fetched "$flavour" 2>"$scratch/err"); then
+        skip "$(cat "$scratch/err")"
+        continue
+    fi
+    module=$build/driver/module-$release
+    # Compiled afresh every time, so that sparse sees it every time.
+    rm -f "$module/test_registers.o"
+    # shellcheck disable=SC2046 # make's words
+    build_module "$fetched/linux-$flavour" "$release" "$module" $(cross_args "$arch") \
+        C=2 CHECK=sparse CF=-Wsparse-error 2>"$scratch/err"
+    same "test_registers.ko for Linux $release ($arch), W=1 and sparse" \
+        "$(cat "$scratch/err")$(file -b "$module/test_registers.ko" | cut -d, -f1-2)" "$described"
+    same "sparse checked it for $release" "$(grep -c '^ *CHECK .*test_registers.c$' "$module.log")" 1
+done <<<"$kernels"
 finish

@@ -16,15 +16,17 @@
 # tests name, as the C library of the binary under test has them (a static
 # file carries its own): from errwords built with the same toolchain
 # ($ERRWORDS), run the same way ($ERRWORDS_RUNNER, or the binary's runner).
-if [ -n "${ERRWORDS:-}" ]; then
-    errnos="ENOENT EIO EBADF EACCES ENODEV EISDIR EINVAL ENOSPC ESPIPE EROFS EHWPOISON"
+# read_errwords reads them again, for another $ERRWORDS.
+read_errwords() {
+    errnos="ENOENT EIO EBADF EACCES ENODEV EISDIR EINVAL ENOSPC ESPIPE EROFS EHWPOISON ENOEXEC"
     # shellcheck disable=SC2086 # the runner's words and the names, split on purpose
     ${ERRWORDS_RUNNER-$RUNNER} "$ERRWORDS" $errnos >"$scratch/errwords"
     # shellcheck disable=SC2034 # read for the eval
     while read -r name number text; do eval "errno_$name=\$number strerror_$name=\$text"; done <"$scratch/errwords"
     # shellcheck disable=SC2086 # one name a line
     same "the C library's words for each of $errnos, from $ERRWORDS" "$(cut -d' ' -f1 "$scratch/errwords")" "$(printf '%s\n' $errnos)" || finish
-fi
+}
+[ -z "${ERRWORDS:-}" ] || read_errwords
 
 # The usage text as the tool prints it for program name $1.
 usage_text() {

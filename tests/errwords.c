@@ -4,10 +4,14 @@
  * is built beside each build of the tool with the same toolchain, so the
  * tests expect the very words that build's binary prints: a static file
  * carries its own C library's messages (musl says "I/O error" where the GNU
- * C library says "Input/output error"). Exits 2 on an unknown name. */
+ * C library says "Input/output error"). Exits 2 on an unknown name.
+ * errwords --exec FILE [ARG...]: runs FILE with execv, which no shell stands
+ * behind to try a refused file as a script, and where the kernel refuses it
+ * prints the errno's line and exits 1. */
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
+#include <unistd.h>
 
 static const struct {
     const char *name;
@@ -15,20 +19,38 @@ static const struct {
 } names[] = {
     {"ENOENT", ENOENT}, {"EIO", EIO},       {"EBADF", EBADF},   {"EACCES", EACCES},
     {"ENODEV", ENODEV}, {"EISDIR", EISDIR}, {"EINVAL", EINVAL}, {"ENOSPC", ENOSPC},
-    {"ESPIPE", ESPIPE}, {"EROFS", EROFS},   {"EHWPOISON", EHWPOISON},
+    {"ESPIPE", ESPIPE}, {"EROFS", EROFS},   {"EHWPOISON", EHWPOISON}, {"ENOEXEC", ENOEXEC},
 };
+enum { count = sizeof names / sizeof names[0] };
+
+static void say(size_t n)
+{
+    printf("%s %d %s\n", names[n].name, names[n].value, strerror(names[n].value));
+}
 
 int main(int argc, char *argv[])
 {
+    if (argc >= 3 && strcmp(argv[1], "--exec") == 0) {
+        (void)execv(argv[2], argv + 2);
+        const int refusal = errno;
+        size_t n = 0;
+        while (n < count && names[n].value != refusal)
+            n++;
+        if (n < count)
+            say(n);
+        else
+            printf("errno %d %s\n", refusal, strerror(refusal));
+        return fflush(stdout) == 0 ? 1 : 2;
+    }
     for (int i = 1; i < argc; i++) {
         size_t n = 0;
-        while (n < sizeof names / sizeof names[0] && strcmp(names[n].name, argv[i]) != 0)
+        while (n < count && strcmp(names[n].name, argv[i]) != 0)
             n++;
-        if (n == sizeof names / sizeof names[0]) {
+        if (n == count) {
             (void)fprintf(stderr, "errwords: unknown errno name: %s\n", argv[i]);
             return 2;
         }
-        printf("%s %d %s\n", names[n].name, names[n].value, strerror(names[n].value));
+        say(n);
     }
     return fflush(stdout) == 0 ? 0 : 2;
 }

@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Sourced by lab/board/prepare and tests/driver.sh: building the driver
-# against a kernel's headers, as scripts/fetch unpacked them.
+# against a kernel's headers, as scripts/fetch unpacked them, natively or
+# across.
 
 say() { echo "board: $*" >&2; }
 driver_src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../driver" && pwd)
@@ -9,16 +10,32 @@ driver_src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../driver" && pwd)
 . "$driver_src/../../scripts/project.sh"
 fetched=$REGRW_FETCH_DIR
 
-# kernel_fetched PART: the release of the kernel scripts/fetch PART (board or
-# driver) unpacked, or a line saying how to fetch it and a failure.
+# kernel_fetched FLAVOUR: the release of Debian's FLAVOUR kernel as
+# scripts/fetch unpacked it (board for a board's, driver for amd64's), or a
+# line saying how to fetch it and a failure.
 kernel_fetched() {
-    local dir=$fetched/linux-amd64
-    [ "$1" != board ] || dir=$fetched/linux-armhf
+    local dir=$fetched/linux-$1 part=board
+    [ "$1" != amd64 ] || part=driver
     if [ ! -f "$dir/.done" ]; then
-        say "no kernel headers in $dir: fetch them with scripts/fetch $1"
+        say "no kernel headers in $dir: fetch them with scripts/fetch $part"
         return 1
     fi
     cat "$dir/release"
+}
+
+# cross_args ARCH: make's words for building a module for Debian's ARCH from
+# here: the kernel's name for it and the cross compiler of that
+# architecture's Debian build (a glibc row of cmake/targets); none natively.
+cross_args() {
+    local target triple karch
+    [ "$1" != "$(dpkg --print-architecture)" ] || return 0
+    for target in $(regrw_targets build glibc); do
+        [ "$(regrw_target "$target" arch)" = "$1" ] && triple=$(regrw_target "$target" triple)
+    done
+    [ -n "${triple:-}" ] || { say "no Debian build of $1 in cmake/targets"; return 1; }
+    karch=${triple%%-*}
+    [ "$karch" != aarch64 ] || karch=arm64
+    echo "ARCH=$karch CROSS_COMPILE=$triple-"
 }
 
 # build_module KERNEL-DIR RELEASE MODULE-DIR [MAKE-ARG...]: builds
