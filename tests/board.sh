@@ -35,9 +35,13 @@ words() {
         for target in $(regrw_board "$board" "$field"); do file=$(regrw_target "$target" file) && echo "${file%%-*}"; done
     done
 }
+prepare=$(dirname "$0")/../lab/board/prepare
+same "a board this release has not (BOARD=arm64-16k on Debian 12, say)" "$("$prepare" "$1" nope 2>&1; echo "exit $?")" \
+    "board: no board nope on this Debian release: its boards are $(regrw_boards | paste -sd' ' -) (cmake/targets)
+exit 1"
 # Each board of this Debian release (cmake/targets), in turn.
 for board in $(regrw_boards); do
-    dir=$("$(dirname "$0")/../lab/board/prepare" "$1" "$board" 2>"$scratch/err")
+    dir=$("$prepare" "$1" "$board" 2>"$scratch/err")
     case $? in
         0) ;;
         77) skip "the $board board cannot be made here: $(tail -1 "$scratch/err")"; continue ;;
