@@ -24,15 +24,10 @@ else()
 endif()
 # Static, since there is no musl loader on a board, and stripped, since the
 # file built is the file to copy. Its segments are laid out for the largest
-# pages its kernels may have: 32-bit ARM Linux has 4 KiB pages (and an
-# arm64 kernel runs 32-bit programs only with 4 KiB pages), where a newer
-# linker's 64 KiB layout would pad the file by tens of kilobytes; an arm64
-# kernel may have 4, 16 or 64 KiB pages.
+# pages a kernel that may run it has: an arm64 kernel may have 4, 16 or 64
+# KiB pages, and runs 32-bit programs too, with any of them. The layout
+# costs no bytes: only the addresses are aligned, not the file's offsets.
 # No RELRO (which Debian's compiler asks for by default): musl's static
 # start never write-protects it, so it would only pad the file to a page.
-set(regrw_page 4096)
-if(regrw_machine STREQUAL aarch64)
-  set(regrw_page 65536)
-endif()
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -s -Wl,-z,max-page-size=${regrw_page} -Wl,-z,norelro")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -s -Wl,-z,max-page-size=65536 -Wl,-z,norelro")
 set(CMAKE_FIND_ROOT_PATH ${REGRW_MUSL_DIR})

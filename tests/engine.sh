@@ -70,8 +70,13 @@ run_as() {
 }
 
 # shown WHAT GOT WANTED: text that differs, each line ending in $ and
-# anything unprintable escaped.
-shown() { printf '  %s:\n' "$1"; printf '%s' "$2" | sed -n l; printf '  wanted:\n'; printf '%s' "$3" | sed -n l; }
+# anything unprintable escaped, in octal (in awk: busybox's sed has no l).
+shown() { printf '  %s:\n' "$1"; printf '%s' "$2" | lined; printf '  wanted:\n'; printf '%s' "$3" | lined; }
+lined() {
+    awk 'BEGIN { for (n = 1; n < 256; n++) ord[sprintf("%c", n)] = n }
+        { s = ""; for (i = 1; i <= length($0); i++) { c = substr($0, i, 1); s = s (c ~ /[[:print:]]/ ? c : sprintf("\\%03o", ord[c])) }
+          print s "$" }'
+}
 
 # verdict LABEL STATUS STDOUT STDERR: holds the last run to its wants.
 verdict() {
