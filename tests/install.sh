@@ -211,7 +211,7 @@ for target in $glibc; do
     same "$arch: installed" "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Package}:${Architecture} ${Status}\n' regrw)" \
         "regrw:$arch install ok installed"
     emulator=$(regrw_emulator "$target")
-    REGRW=$root/usr/bin/regrw RUNNER="${emulator% -L *} -L $root"
+    REGRW=$root/usr/bin/regrw RUNNER="${emulator% -L *} -L $root" prefix="$arch root: "
     device values=0,0,0x1234abcd
     dcheck 0 "reg2 = 0x1234abcd" "" "open O_RDWR|O_SYNC;seek 2;read 2 4;close" 0 2
     flush
