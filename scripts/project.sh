@@ -25,7 +25,8 @@ debian_build() {
 # The targets (cmake/targets), one row each.
 # regrw_targets KIND [LIBC...]: the names of that kind's rows, of these C
 # libraries if named. regrw_target NAME FIELD: one field of NAME's row
-# (triple, libc, arch, processors, file for a build).
+# (triple, libc, arch, processors, file for a build), or with FIELD row all
+# five, for CMake (cmake/targets.cmake): the one reader of the table.
 regrw_targets() {
     local kind=$1; shift
     awk -v kind="$kind" -v libcs=" $* " '$1 == kind && (libcs == "  " || index(libcs, " " $4 " ")) { print $2 }' \
@@ -34,8 +35,9 @@ regrw_targets() {
 regrw_target() {
     local field
     case $2 in triple) field=3 ;; libc) field=4 ;; arch) field=5 ;; processors) field=6 ;; file) field=7 ;;
-        *) echo "no such field: $2" >&2; return 2 ;; esac
-    awk -v name="$1" -v f="$field" '$1 == "build" && $2 == name { print $f; found = 1 } END { exit !found }' \
+        row) field=0 ;; *) echo "no such field: $2" >&2; return 2 ;; esac
+    awk -v name="$1" -v f="$field" '$1 == "build" && $2 == name { print f ? $f : $3 " " $4 " " $5 " " $6 " " $7; found = 1 }
+        END { exit !found }' \
         "$regrw_root/cmake/targets" || { echo "no such target: $1" >&2; return 2; }
 }
 # regrw_boards: the boards of this machine's Debian release, or of
