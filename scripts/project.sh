@@ -40,6 +40,12 @@ regrw_target() {
         END { exit !found }' \
         "$regrw_root/cmake/targets" || { echo "no such target: $1" >&2; return 2; }
 }
+# regrw_arches LIBC...: the Debian architectures of the build rows of these
+# C libraries, one a line.
+regrw_arches() {
+    local target
+    for target in $(regrw_targets build "$@"); do regrw_target "$target" arch; done
+}
 # regrw_boards: the boards of this machine's Debian release, or of
 # REGRW_RELEASE. regrw_board NAME FIELD: one field of a board's row (arch,
 # flavour, machine, cpu, runs, refuses), lists one word a line.

@@ -69,8 +69,7 @@ not stripped
 # dh_strip, which keeps what it took in the -dbgsym package, under the
 # binary's build ID.
 native=$(dpkg --print-architecture)
-glibc=$(regrw_targets build glibc)
-for arch in "$native" $(for t in $glibc; do regrw_target "$t" arch; done); do
+for arch in "$native" $(regrw_arches glibc); do
     log=$scratch/deb-$arch.log
     (cd "$copy" && debian_build "$arch" -tc) >"$log" 2>&1
     deb=$scratch/source/regrw_${version}_$arch.deb dbgsym=$scratch/source/regrw-dbgsym_${version}_$arch.deb
@@ -183,7 +182,7 @@ fi
 # /usr links every Debian root has, and recorded as installed with their
 # real control fields. dpkg must accept the package's Depends against them,
 # and the binary must run with that C library.
-for target in $glibc; do
+for target in $(regrw_targets build glibc); do
     arch=$(regrw_target "$target" arch)
     cache=$fetched/$arch-root
     if [ ! -f "$cache/.done" ]; then

@@ -50,7 +50,7 @@ d1=$scratch/clone/dist/$name
 same "the signed release, as reprotest's" "$(cat "$d1/SHA256SUMS")" \
     "$(cat "$scratch/reprotest/control/source-root/dist/$name/SHA256SUMS")"
 # Its files, as the targets' table (cmake/targets) names them.
-mapfile -t arches < <(dpkg --print-architecture; for t in $(regrw_targets build glibc); do regrw_target "$t" arch; done)
+mapfile -t arches < <(dpkg --print-architecture; regrw_arches glibc)
 mapfile -t files < <(for t in $(regrw_targets build musl); do echo "$d1/$name-$(regrw_target "$t" file)"; done)
 debs=("${arches[@]/#/regrw_${version}_}")
 same "the release's files" "$(cd "$d1" && LC_ALL=C ls)" \
