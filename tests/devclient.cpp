@@ -37,33 +37,24 @@ constexpr size_t max_bytes = 64;
 
 [[noreturn]] void usage()
 {
-    (void)fputs("usage: devclient PATH r|w|rw[+sync|+dsync] "
-                "[seek N | seekcur N | read SIZE | write HEX]...\n",
-                stderr);
+    (void)fputs("usage: devclient PATH r|w|rw[+sync|+dsync] [seek N | seekcur N | read SIZE | write HEX]...\n", stderr);
     exit(2);
 }
 
 int open_flags(const char *mode)
 {
-    const char *plus = strchr(mode, '+');
-    const size_t access_len = plus == nullptr ? strlen(mode) : static_cast<size_t>(plus - mode);
-    const char *extra = plus == nullptr ? "" : plus + 1;
-    int flags = 0;
-    if (access_len == 1 && mode[0] == 'r')
-        flags = O_RDONLY;
-    else if (access_len == 1 && mode[0] == 'w')
-        flags = O_WRONLY;
-    else if (access_len == 2 && strncmp(mode, "rw", 2) == 0)
-        flags = O_RDWR;
-    else
-        usage();
-    if (strcmp(extra, "sync") == 0)
-        flags |= O_SYNC;
-    else if (strcmp(extra, "dsync") == 0)
-        flags |= O_DSYNC;
-    else if (*extra != '\0')
-        usage();
-    return flags;
+    static const struct {
+        const char *mode;
+        int flags;
+    } modes[] = {
+        {"r", O_RDONLY}, {"r+sync", O_RDONLY | O_SYNC}, {"r+dsync", O_RDONLY | O_DSYNC},
+        {"w", O_WRONLY}, {"w+sync", O_WRONLY | O_SYNC}, {"w+dsync", O_WRONLY | O_DSYNC},
+        {"rw", O_RDWR},  {"rw+sync", O_RDWR | O_SYNC},  {"rw+dsync", O_RDWR | O_DSYNC},
+    };
+    for (const auto &m : modes)
+        if (strcmp(m.mode, mode) == 0)
+            return m.flags;
+    usage();
 }
 
 int64_t number(const char *text, int64_t min, int64_t max)
@@ -87,40 +78,32 @@ size_t hex_bytes(const char *text, unsigned char *bytes)
     return len / 2;
 }
 
-void seek(int fd, const char *step, const char *arg)
+// One step: its call, and the call's result as a line.
+void step(int fd, const char *name, const char *arg)
 {
-    const auto pos = static_cast<off_t>(number(arg, INT32_MIN, INT32_MAX));
-    const off_t got = lseek(fd, pos, strcmp(step, "seek") == 0 ? SEEK_SET : SEEK_CUR);
-    if (got == -1)
-        printf("%s %s -> %s\n", step, arg, strerror(errno));
-    else
-        printf("%s %s -> %lld\n", step, arg, static_cast<long long>(got));
-}
-
-void read_bytes(int fd, const char *arg)
-{
-    const auto size = static_cast<size_t>(number(arg, 0, max_bytes));
-    unsigned char buf[max_bytes];
-    const ssize_t got = read(fd, buf, size);
-    if (got == -1) {
-        printf("read %zu -> %s\n", size, strerror(errno));
+    if (strcmp(name, "seek") == 0 || strcmp(name, "seekcur") == 0) {
+        const auto pos = static_cast<off_t>(number(arg, INT32_MIN, INT32_MAX));
+        const off_t got = lseek(fd, pos, strcmp(name, "seek") == 0 ? SEEK_SET : SEEK_CUR);
+        if (got == -1)
+            printf("%s %s -> %s\n", name, arg, strerror(errno));
+        else
+            printf("%s %s -> %lld\n", name, arg, static_cast<long long>(got));
         return;
     }
-    printf("read %zu -> %zd", size, got);
-    for (ssize_t b = 0; b < got; ++b)
+    unsigned char buf[max_bytes];
+    const bool reading = strcmp(name, "read") == 0;
+    if (!reading && strcmp(name, "write") != 0)
+        usage();
+    const size_t size = reading ? static_cast<size_t>(number(arg, 0, max_bytes)) : hex_bytes(arg, buf);
+    const ssize_t got = reading ? read(fd, buf, size) : write(fd, buf, size);
+    if (got == -1) {
+        printf("%s %zu -> %s\n", name, size, strerror(errno));
+        return;
+    }
+    printf("%s %zu -> %zd", name, size, got);
+    for (ssize_t b = 0; reading && b < got; ++b)
         printf(" %02x", buf[b]);
     printf("\n");
-}
-
-void write_bytes(int fd, const char *arg)
-{
-    unsigned char bytes[max_bytes];
-    const size_t size = hex_bytes(arg, bytes);
-    const ssize_t got = write(fd, bytes, size);
-    if (got == -1)
-        printf("write %zu -> %s\n", size, strerror(errno));
-    else
-        printf("write %zu -> %zd\n", size, got);
 }
 
 }  // namespace
@@ -136,19 +119,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     printf("open -> ok\n");
-
-    for (int i = 3; i < argc; i += 2) {
-        const char *step = argv[i];
-        if (strcmp(step, "seek") == 0 || strcmp(step, "seekcur") == 0)
-            seek(fd, step, argv[i + 1]);
-        else if (strcmp(step, "read") == 0)
-            read_bytes(fd, argv[i + 1]);
-        else if (strcmp(step, "write") == 0)
-            write_bytes(fd, argv[i + 1]);
-        else
-            usage();
-    }
-
+    for (int i = 3; i < argc; i += 2)
+        step(fd, argv[i], argv[i + 1]);
     if (close(fd) == -1)
         printf("close -> %s\n", strerror(errno));
     else

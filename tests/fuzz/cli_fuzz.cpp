@@ -36,107 +36,70 @@ using i128 = __int128;
 // and hexadecimal digits, and nothing else.
 bool oracle_number(const std::string &text, i128 min, i128 max, i128 *out)
 {
-    const size_t start = text.find_first_not_of(" \t\n\v\f\r");
-    if (start == std::string::npos)
+    size_t i = text.find_first_not_of(" \t\n\v\f\r");
+    if (i == std::string::npos)
         return false;
-    std::string s = text.substr(start);
-    bool negative = false;
-    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
-        negative = s[0] == '-';
-        s.erase(0, 1);
-    }
-    const bool hex = s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X');
-    const std::string digits = hex ? s.substr(2) : s;
-    const std::string alphabet = hex ? "0123456789abcdefABCDEF" : "0123456789";
-    if (digits.empty() || digits.find_first_not_of(alphabet) != std::string::npos)
+    const bool negative = text[i] == '-';
+    i += static_cast<size_t>(negative || text[i] == '+');
+    const bool hex = text.compare(i, 2, "0x") == 0 || text.compare(i, 2, "0X") == 0;
+    const std::string digits = text.substr(i + (hex ? 2 : 0));
+    if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
         return false;
     i128 value = 0;
     for (const char c : digits) {
-        const int d = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-        value = value * (hex ? 16 : 10) + d;
+        value = value * (hex ? 16 : 10) + (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
         if (value > (static_cast<i128>(1) << 80))
             return false;  // far beyond every bound; stop before overflow
     }
-    if (negative)
-        value = -value;
+    value = negative ? -value : value;
     if (value < min || value > max)
         return false;
     *out = value;
     return true;
 }
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-    bool transfer = false;
-    reg_request req{};
-};
-
 // An outcome as text, to compare and to show: the written word counts only
 // for a write.
-std::string describe(const Outcome &o, int transfers)
+std::string outcome(int status, const std::string &out, const std::string &err, int transfers, const reg_request &req)
 {
-    std::string text = "  status " + std::to_string(o.status) + "\n  stdout [" + o.out + "]\n  stderr [" + o.err +
+    std::string text = "  status " + std::to_string(status) + "\n  stdout [" + out + "]\n  stderr [" + err +
                        "]\n  transfers " + std::to_string(transfers);
-    if (o.transfer)
-        text += ", request " + std::to_string(o.req.rw) + " " + std::to_string(o.req.reg_num) +
-                (o.req.rw == 0 ? "" : " " + std::to_string(o.req.data));
+    if (transfers != 0)
+        text += ", request " + std::to_string(req.rw) + " " + std::to_string(req.reg_num) +
+                (req.rw == 0 ? "" : " " + std::to_string(req.data));
     return text + "\n";
 }
 
-std::string usage_text(const char *prog)
+std::string predict(const std::vector<std::string> &args)
 {
-    return std::string("Proper usage: ") + prog +
-           " <R/W> <REG_NUM> [DATA]\n\tR/W - Read = 0 Write = 1\n\tREG_NUM - [0:2]\n"
-           "\tDATA - data to be written to reg\n";
-}
-
-Outcome predict(const std::vector<std::string> &args)
-{
-    Outcome o;
     const size_t argc = args.size();
-    const char *prog = argc > 0 && !args[0].empty() ? args[0].c_str() : "regrw";
-    o.out = usage_text(prog);
-    if (argc < 3 || argc > 4)
-        return o;
+    const std::string usage = "Proper usage: " + (argc > 0 && !args[0].empty() ? args[0] : std::string("regrw")) +
+                              " <R/W> <REG_NUM> [DATA]\n\tR/W - Read = 0 Write = 1\n\tREG_NUM - [0:2]\n"
+                              "\tDATA - data to be written to reg\n";
+    const auto refused = [&usage](const std::string &err) { return outcome(-1, usage, err, 0, {}); };
+    const i128 i32_min = INT32_MIN;
+    const i128 i32_max = INT32_MAX;
     i128 rw = 0;
     i128 reg = 0;
     i128 data = 0;
-    const i128 i32_min = INT32_MIN;
-    const i128 i32_max = INT32_MAX;
-    const i128 u32_max = UINT32_MAX;
-    if (!oracle_number(args[1], i32_min, i32_max, &rw)) {
-        o.err = "invalid R/W: " + args[1] + "\n";
-        return o;
-    }
-    if (!oracle_number(args[2], i32_min, i32_max, &reg)) {
-        o.err = "invalid REG_NUM: " + args[2] + "\n";
-        return o;
-    }
-    const bool read_form = argc == 3 && rw == 0;
-    const bool write_form = argc == 4 && rw == 1;
-    if (!read_form && !write_form)
-        return o;
-    if (argc == 4 && !oracle_number(args[3], i32_min, u32_max, &data)) {
-        o.err = "invalid DATA: " + args[3] + "\n";
-        return o;
-    }
-    o.out.clear();
-    o.transfer = true;
-    o.req.rw = static_cast<int32_t>(rw);
-    o.req.reg_num = static_cast<int32_t>(reg);
-    o.req.data = static_cast<int32_t>(static_cast<uint32_t>(data & 0xffffffff));
-    if (fake.fail) {
-        o.err = "device failed\n";
-        return o;
-    }
-    o.status = 0;
-    if (rw == 0) {
-        char line[64];
+    if (argc < 3 || argc > 4)
+        return refused("");
+    if (!oracle_number(args[1], i32_min, i32_max, &rw))
+        return refused("invalid R/W: " + args[1] + "\n");
+    if (!oracle_number(args[2], i32_min, i32_max, &reg))
+        return refused("invalid REG_NUM: " + args[2] + "\n");
+    if ((argc != 3 || rw != 0) && (argc != 4 || rw != 1))
+        return refused("");
+    if (argc == 4 && !oracle_number(args[3], i32_min, UINT32_MAX, &data))
+        return refused("invalid DATA: " + args[3] + "\n");
+    const reg_request req{static_cast<int32_t>(rw), static_cast<int32_t>(reg),
+                          static_cast<int32_t>(static_cast<uint32_t>(data & 0xffffffff))};
+    if (fake.fail)
+        return outcome(-1, "", "device failed\n", 1, req);
+    char line[64] = "";
+    if (rw == 0)
         (void)snprintf(line, sizeof line, "reg%d = 0x%08x\n", static_cast<int>(reg), static_cast<unsigned>(fake.word));
-        o.out = line;
-    }
-    return o;
+    return outcome(0, line, "", 1, req);
 }
 
 }  // namespace
@@ -164,14 +127,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 
     std::vector<std::string> args;
     const std::string rest(reinterpret_cast<const char *>(bytes + 5), size - 5);
-    if (!rest.empty()) {
-        for (size_t pos = 0;;) {
-            const size_t nul = rest.find('\0', pos);
-            args.push_back(rest.substr(pos, nul - pos));
-            if (nul == std::string::npos)
-                break;
-            pos = nul + 1;
-        }
+    for (size_t pos = 0, nul = 0; !rest.empty() && nul != std::string::npos; pos = nul + 1) {
+        nul = rest.find('\0', pos);
+        args.push_back(rest.substr(pos, nul - pos));
     }
     if (args.size() > 6)
         return 0;
@@ -180,8 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     std::transform(args.begin(), args.end(), std::back_inserter(argv), [](std::string &a) { return a.data(); });
     argv.push_back(nullptr);
 
-    Outcome want = predict(args);
-    Outcome got;
+    const std::string want = predict(args);
     char *out = nullptr;
     char *err = nullptr;
     size_t out_size = 0;
@@ -190,24 +147,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     FILE *const real_err = stderr;
     stdout = open_memstream(&out, &out_size);
     stderr = open_memstream(&err, &err_size);
-    got.status = regrw_main(static_cast<int>(args.size()), argv.data());
+    const int status = regrw_main(static_cast<int>(args.size()), argv.data());
     (void)fclose(stdout);
     (void)fclose(stderr);
     stdout = real_out;
     stderr = real_err;
-    got.out.assign(out, out_size);
-    got.err.assign(err, err_size);
+    const std::string got = outcome(status, std::string(out, out_size), std::string(err, err_size), fake.calls, fake.seen);
     free(out);
     free(err);
-    got.transfer = fake.calls != 0;
-    got.req = fake.seen;
-
-    if (describe(got, fake.calls) != describe(want, want.transfer ? 1 : 0)) {
+    if (got != want) {
         (void)fprintf(stderr, "mismatch for %zu arguments:", args.size());
         for (const std::string &a : args)
             (void)fprintf(stderr, " [%s]", a.c_str());
-        (void)fprintf(stderr, "\n%s  wanted:\n%s", describe(got, fake.calls).c_str(),
-                      describe(want, want.transfer ? 1 : 0).c_str());
+        (void)fprintf(stderr, "\n%s  wanted:\n%s", got.c_str(), want.c_str());
         abort();
     }
     return 0;
