@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The tool on each emulated board of this Debian release (cmake/targets),
-# against the test_registers driver on Debian's own kernel for it: in one
-# boot, lab/board/cases runs the tables (e2e-cases.sh, load-cases.sh,
-# probe-cases.sh, board-cases.sh) there with each standalone file the board
-# runs, through the same engine as on the host, and holds the kernel to
-# refusing the files it cannot run; its failures and counts come back as
-# its output. Then short boots: the lines of a board session in the order
-# they were written, and the rows below.
+# against the test_registers driver on Debian's own kernel for it. In one
+# boot, lab/board/cases runs the case tables with each standalone file the
+# board runs, through the host's engine, and holds the kernel to refusing
+# the files it cannot run. Then short boots: a session's lines in the order
+# written, and the rows below.
 # Usage: board.sh BUILD-DIR   (the board is made there by lab/board/prepare)
 # shellcheck source=tests/engine.sh
 . "$(dirname "$0")/engine.sh"
@@ -16,19 +14,18 @@
 boot=$(dirname "$0")/../lab/board/boot
 words="fail_close fail_open fail_read fail_write lax_seek nregs short_read short_write values"
 
-# short_boot WORDS COMMAND ANSWER, or short_boot WORDS - LINES ANSWER: a
-# short boot, one a row: the driver's words, the command (or the lines
-# piped in), and what the board prints on both streams and its status.
-# Each has the board's limit and one of its own, for a board that waits for
-# a terminal it never gets.
+# short_boot WORDS COMMAND ANSWER, or WORDS - LINES ANSWER (lines piped in):
+# one boot, held to what it prints on both streams and its status, within
+# the board's limit and one of its own, for a board that waits for a
+# terminal it never gets.
 short_boot() {
     local run=(env BOARD_TIMEOUT="${BOARD_TIMEOUT:-60}" timeout -k 5 90 "$boot" "$dir") what=$2
     if [ "$2" = - ]; then what=$3; out=$(printf '%b' "$3" | BOARD_DRIVER_OPTS=$1 "${run[@]}" 2>&1; echo "exit $?")
     else out=$(BOARD_DRIVER_OPTS=$1 "${run[@]}" "$2" 2>&1; echo "exit $?"); fi
     same "$board: a short boot: [$1${BOARD_FILE:+ BOARD_FILE=$BOARD_FILE}] $what" "$(grep -v '^board: Linux' <<<"$out")" "${*: -1}"
 }
-# words FIELD...: BOARD_FILE's word for each file of the board's row in
-# these fields (runs, refuses): its release name's first word.
+# words FIELD...: BOARD_FILE's word (its release name's first) for each
+# file in these fields of the board's row.
 words() {
     local field target file
     for field; do
@@ -39,7 +36,6 @@ prepare=$(dirname "$0")/../lab/board/prepare
 same "a board this release has not (BOARD=arm64-16k on Debian 12, say)" "$("$prepare" "$1" nope 2>&1; echo "exit $?")" \
     "board: no board nope on this Debian release: its boards are $(regrw_boards | paste -sd' ' -) (cmake/targets)
 exit 1"
-# Each board of this Debian release (cmake/targets), in turn.
 [ -n "$(regrw_boards)" ] || skip "no board in cmake/targets for this Debian release"
 for board in $(regrw_boards); do
     dir=$("$prepare" "$1" "$board" 2>"$scratch/err")

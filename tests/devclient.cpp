@@ -5,19 +5,13 @@
 // step, and prints each call's result, so a test can hold the device's log
 // against what really reached it.
 //
-// Usage: devclient PATH MODE [STEP...]
-//   MODE  r, w or rw (the access mode), optionally followed by +sync or
-//         +dsync
-//   STEP  seek N (SEEK_SET), seekcur N (SEEK_CUR), read SIZE, or write HEX
-//         (the bytes to write, two hexadecimal digits each)
-// The node is closed after the last step. Output, a line a call:
-//   open -> ok | open -> STRERROR           (nothing follows a failed open)
-//   seek N -> POSITION | seek N -> STRERROR
-//   read SIZE -> COUNT BYTES... | read SIZE -> STRERROR
-//   write SIZE -> COUNT | write SIZE -> STRERROR
-//   close -> ok | close -> STRERROR
-// Exits 0 once it has run its steps (whatever their results), 1 when the open
-// failed, 2 on a malformed command.
+// Usage: devclient PATH r|w|rw[+sync|+dsync] [STEP...], a STEP being seek N
+// (SEEK_SET), seekcur N (SEEK_CUR), read SIZE or write HEX (two hexadecimal
+// digits a byte). The node is closed after the last step. Each call prints
+// a line: "open -> ok", "seek N -> POSITION", "read SIZE -> COUNT BYTES...",
+// "write SIZE -> COUNT", "close -> ok", or the call and "-> STRERROR" (and
+// nothing after a failed open). Exits 0 once it has run its steps, whatever
+// their results, 1 when the open failed, 2 on a malformed command.
 //
 // Plain C library calls only: it is also built against musl for the board,
 // with no C++ library there.

@@ -1,22 +1,18 @@
 # SPDX-License-Identifier: MIT
 # The tests' one case engine, on the harness's core (core.sh): it runs the
-# tool, holds its exit status, standard output and standard error together,
-# one case a line, and reads the case tables on a device behind a layer
-# (below). POSIX sh: the board's busybox runs it too.
-# Set before sourcing, by a suite that runs the tool: REGRW (the binary)
-# and, to run it under an emulator, RUNNER (regrw_emulator's words, from
-# scripts/project.sh; the emulator must take "-0 NAME" to set the program's
-# name, as qemu-user does); ERRWORDS, for the C library's words (below).
+# tool and holds its status, standard output and standard error together,
+# one case a line, from case tables run on a device behind a layer (below).
+# POSIX sh: the board's busybox runs it too. A suite sets REGRW, the binary;
+# RUNNER, an emulator's words (scripts/project.sh's regrw_emulator; "-0 NAME"
+# sets the program's name, as in qemu-user); and ERRWORDS (below).
 # shellcheck shell=sh
 # shellcheck source=tests/core.sh
 . "$(dirname "$0")/core.sh"
 : "${REGRW=}" "${RUNNER=}"
 
-# strerror_NAME and errno_NAME: the words and the number of each errno the
-# tests name, as the C library of the binary under test has them (a static
-# file carries its own): from errwords built with the same toolchain
-# ($ERRWORDS), run the same way ($ERRWORDS_RUNNER, or the binary's runner).
-# read_errwords reads them again, for another $ERRWORDS.
+# strerror_NAME and errno_NAME: each errno the tests name, in the words and
+# number of the binary's own C library (a static file carries its own), from
+# errwords built beside it ($ERRWORDS), run by $ERRWORDS_RUNNER or RUNNER.
 read_errwords() {
     errnos="ENOENT EIO EBADF EACCES ENODEV EISDIR EINVAL ENOSPC ESPIPE EROFS EHWPOISON ENOEXEC"
     # shellcheck disable=SC2086 # the runner's words and the names, split on purpose
@@ -35,9 +31,9 @@ usage_text() {
 # shellcheck disable=SC2034 # for the tables
 USAGE=$(usage_text "$REGRW")
 
-# Where the tool's standard input comes from: /dev/null, or "closed"; its
-# standard output goes to: a file (read back), "full" for /dev/full, or
-# "closed"; its standard error: a file, or "closed".
+# The tool's standard input: /dev/null or "closed"; its standard output: a
+# file (read back), "full" (/dev/full) or "closed"; its standard error: a
+# file or "closed". A table sets them for the runs that follow.
 stdin_to=/dev/null stdout_to=file stderr_to=file
 
 # The device sits behind a layer of two functions, which sources the
@@ -51,9 +47,8 @@ stdin_to=/dev/null stdout_to=file stderr_to=file
 # Beside it, the engine's own scripts: launch.sh, session.sh.
 engine_dir=$(cd "$(dirname "$0")" && pwd)
 
-# run_as WORDS NAME ARG...: runs the tool with program name NAME, on a
-# device with WORDS; the outcome lands in $scratch/out, $scratch/err and
-# $status.
+# run_as WORDS NAME ARG...: the tool as NAME, on a device with WORDS, into
+# $scratch/out, $scratch/err and $status.
 run_as() {
     ra_as='' ra_shell=sh ra_words=$1 ra_name=$2; shift 2
     if [ "$ra_name" = "$REGRW" ]; then set -- "$REGRW" "$@"
@@ -130,7 +125,6 @@ check() {
 #   log_count LABEL WANT PATTERN...   log lines matching each PATTERN
 #   session_log LOG      the whole log
 #   refused WORD...      parameter words the device refuses to start with
-# and stdin_to / stdout_to / stderr_to for the runs that follow.
 # $strerror_EIO is errno EIO in the binary's C library's words, $errno_EIO
 # its number. A device that logs seeks sets seeks_logged; a pass that runs
 # the tables again sets repeat, and sessions and refusals, run once, are

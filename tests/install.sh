@@ -1,21 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installing, and building as the systems that make board images build.
-# Each build here installs exactly the binary and its manual page, under the
-# prefix and DESTDIR given. Then a copy of the source is built three ways,
-# each held to its builder's checks: a dynamically linked binary, not
-# stripped before the packager strips, with GNU_HASH and no TEXTREL, built
-# with the builder's own flags, as given, and no -Werror:
-#  - Debian's: dpkg-buildpackage, natively and across. Each package
-#    and its -dbgsym pass lintian, and the build log blhc. The native one
-#    passes its autopkgtest in a testbed of its own (fetched, never this
-#    machine's system); each ARM one (armhf, arm64) installs with dpkg on a
-#    Debian root of its architecture, whose C library is Debian's own, and
-#    runs there.
-#  - OpenEmbedded's cmake class: its shape of toolchain file, the image's
-#    flags in the cache, relative install dirs, Ninja, DESTDIR.
-#  - Buildroot's cmake-package: its arguments, with BUILD_SHARED_LIBS=ON, its
-#    flags, make, then make install/fast to DESTDIR.
+# Each build installs exactly the binary and its manual page, under the
+# prefix and DESTDIR given. A copy of the source is then built as Debian
+# (natively and across), OpenEmbedded and Buildroot build it, each held to
+# what its builder asks: its own flags, as given (blhc checks Debian's), no
+# -Werror, a dynamically linked binary with GNU_HASH and no TEXTREL, left
+# for the packager to strip. Debian's packages pass lintian; the native one
+# its autopkgtest, in a fetched testbed; each ARM one installs with dpkg on
+# a Debian root of its architecture, and runs there.
 # Usage: install.sh BUILD-DIR SOURCE-DIR
 build=$(readlink -f "$1") src=$(readlink -f "$2")
 # shellcheck source=lab/sim/layer.sh
@@ -24,7 +17,6 @@ build=$(readlink -f "$1") src=$(readlink -f "$2")
 . "$(dirname "$0")/../scripts/project.sh"
 fetched=$REGRW_FETCH_DIR
 
-# files DIR: the files below DIR, relative, one a line, sorted.
 files() { (cd "$1" && find . ! -type d | sed 's|^\./||' | sort); }
 installed="usr/bin/regrw
 usr/share/man/man1/regrw.1"
@@ -43,14 +35,13 @@ mkdir -p "$copy"
 tar -C "$src" --exclude-vcs --exclude='./build*' --exclude=./fetched --exclude=./dist --exclude="./${build#"$src"/}" \
     -cf - . | tar -C "$copy" -xf -
 
-# elf FILE: what the builders' checks ask of a binary, one fact a line.
 elf() {
     file -b "$1" | grep -o -e 'dynamically linked' -e 'not stripped' -e ', stripped'
     readelf -W -d "$1" | grep -o -e '(GNU_HASH)' -e '(TEXTREL)'
 }
 
-# builder NAME LOG BINARY COMPILE-FLAGS LINK-FLAGS: the checks every builder
-# makes of the binary it built and of the lines that built it.
+# builder NAME LOG BINARY COMPILE-FLAGS LINK-FLAGS: the checks of the binary
+# a builder built and of the lines that built it.
 builder() {
     local name=$1 log=$2 binary=$3 compile link
     compile=$(grep -e ' -c [^ ]*/src/main\.cpp$' "$log")
@@ -135,8 +126,8 @@ b=$scratch/oe/build
 same "OpenEmbedded: installed" "$(files "$scratch/oe/image")" "$installed" || tail -20 "$scratch/oe.log"
 builder OpenEmbedded "$scratch/oe.log" "$b/regrw" "$oe_cflags" "$oe_ldflags"
 
-# Buildroot's way, across to armel: its cmake-package's arguments and a
-# toolchain file of its shape, then make and make install/fast.
+# Buildroot's way, across to armel: its cmake-package's arguments (shared
+# libraries on) and a toolchain file of its shape, then make install/fast.
 br_cflags="-D_LARGEFILE_SOURCE -D_LARGEFILE64_SOURCE -D_FILE_OFFSET_BITS=64 -Os -g0 -D_FORTIFY_SOURCE=1"
 br_ldflags="-Wl,-O1 -Wl,-z,relro -Wl,-z,now"
 cat >"$scratch/br-toolchain.cmake" <<EOF
@@ -176,11 +167,9 @@ else
         grep -B5 -A5 'FAIL\|ERROR' "$scratch/autopkgtest.log" | head -60
 fi
 
-# A Debian root of each Debian build's architecture (the glibc rows of
-# cmake/targets): Debian's own C library there and what it depends on (as
-# the archive's Depends say, so on every release), unpacked over the merged
-# /usr links every Debian root has, and recorded as installed with their
-# real control fields. dpkg must accept the package's Depends against them,
+# A Debian root of each Debian build's architecture: Debian's own C library
+# and its Depends (fetched), unpacked and recorded as installed with their
+# real control fields. dpkg must take the package's Depends against them,
 # and the binary must run with that C library.
 for target in $(regrw_targets build glibc); do
     arch=$(regrw_target "$target" arch)

@@ -1,18 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The project's files as files, one check a run, CHECK being one of:
-#  - "shellcheck": every shell file passes shellcheck, every finding an
-#    error: the shell is held as the C++ is. Sourced files are followed
-#    ("# shellcheck source=" lines), and checked on their own too: the
-#    linter reports only on the files it is given; so are the scripts the
-#    case tables' sessions run. A false alarm is disabled on its own line,
-#    with the reason.
-#  - "licence": every file says its licence in its first lines (MIT; the
-#    kernel module GPL-2.0 OR MIT), but for the licence itself, the
-#    documents that state it, Debian's files whose formats take no comment,
-#    and the fuzzer's seed inputs (raw bytes, where a line would change the
-#    input).
-#  - "manual": the manual page renders without a single warning from either
+# The project's files as files, one CHECK a run:
+#  - "shellcheck": every shell file, and every script a case table's session
+#    runs, passes shellcheck with every finding an error, as the C++ is held.
+#    Sourced files are followed, and given on their own too: the linter
+#    reports only on the files it is given. A false alarm is disabled on its
+#    own line, with the reason.
+#  - "licence": every file says its licence in its first lines, but the
+#    licence itself and the README, which state it, Debian's files whose
+#    formats take no comment, and the fuzzer's raw seed inputs.
+#  - "manual": the manual page renders without a warning from either
 #    formatter.
 # Usage: lint.sh CHECK SOURCE-DIR
 # shellcheck source=tests/core.sh

@@ -1,17 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The release of HEAD (scripts/release), made twice by reprotest from a
-# clone: the control, and a build varied in every way reprotest can vary one
-# here: build path, file ordering (disorderfs), time (faketime), locale
-# (fr_CH.UTF-8), time zone, umask, number of CPUs, kernel (uname), home,
-# environment, exec path, ASLR, and host and domain name (where a user
-# namespace can be made: not in a chroot). Only its user_group variation
-# is left out: it runs the build as another user through sudo, and would
-# need an account added to this machine. Both
-# builds must give identical files; where they differ, diffoscope's report
-# (from reprotest) shows how. A third release, signed with a throwaway key,
-# must give the same files again, and is checked: its files, sha256sum -c,
-# the signature, the version in every binary, and its tarball, unpacked
+# clone, the second build varied in every way reprotest varies one (the
+# locale as fr_CH.UTF-8) but user_group, which would need an account added
+# to this machine. Both must give identical files; diffoscope's report, from
+# reprotest, shows where they differ. A third release, signed with a
+# throwaway key, must give them again, and is checked: its files, sha256sum
+# -c, the signature, the version in every binary, and its tarball, unpacked
 # without git, passing scripts/test quick. A tree with changes is refused.
 # Usage: release.sh SOURCE-DIR
 # shellcheck source=tests/core.sh
