@@ -1,11 +1,11 @@
 # SPDX-License-Identifier: MIT
 # Every build option of the project in one place, but for the toolchain
-# file's REGRW_TARGET and REGRW_MUSL_DIR (toolchain.cmake). The project is a guest in
-# whoever builds it: their toolchain decides how the tool is linked and
-# stripped, and their flags (CFLAGS, CXXFLAGS, LDFLAGS, or a toolchain
-# file's cache) are used as given and never weakened; the project adds its
-# language, its warnings, what keeps the tool lean to start, and only the
-# hardening they leave unsaid.
+# file's: REGRW_TARGET (toolchain.cmake) and REGRW_MUSL_DIR (musl.cmake, which
+# it includes). The project is a guest in whoever builds it: their toolchain
+# decides how the tool is linked and stripped, and their flags (CFLAGS,
+# CXXFLAGS, LDFLAGS, or a toolchain file's cache) are used as given and
+# never weakened; the project adds its language, its warnings, what keeps
+# the tool lean to start, and only the hardening they leave unsaid.
 if(REGRW_MUSL_MISSING)
   message(FATAL_ERROR "regrw: musl for ${REGRW_MUSL_MISSING} is missing: scripts/fetch musl")
 endif()
