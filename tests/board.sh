@@ -3,9 +3,9 @@
 # The tool on each emulated board of this Debian release (cmake/targets),
 # against the test_registers driver on Debian's own kernel for it. In one
 # boot, lab/board/cases runs the case tables with each standalone file the
-# board runs, through the host's engine, and holds the kernel to refusing
-# the files it cannot run. Then short boots: a session's lines in the order
-# written, and the rows below.
+# board runs, through the same engine as the host's, and holds the kernel to
+# refusing the files it cannot run. Then short boots: a session's lines in
+# the order written, and the rows below.
 # Usage: board.sh BUILD-DIR   (the board is made there by lab/board/prepare)
 # shellcheck source=tests/engine.sh
 . "$(dirname "$0")/engine.sh"
