@@ -46,8 +46,8 @@ add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -ffile-prefix-map=
 
 # What scripts/fetch downloaded for the ARM builds, the board and the tests:
 # nothing is downloaded after it.
-execute_process(COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/project.sh fetch-dir
-                OUTPUT_VARIABLE regrw_fetch_default OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+include(${CMAKE_CURRENT_LIST_DIR}/targets.cmake)
+regrw_project(regrw_fetch_default fetch-dir)
 set(REGRW_FETCH_DIR ${regrw_fetch_default} CACHE PATH "The folder scripts/fetch unpacks into")
 
 # The proof builds: sanitizers on everything, and the fuzzer (clang only).

@@ -9,8 +9,7 @@
 # <stdio.h>, not <cstdio>, since the C++ library's headers assume the GNU C
 # library.
 if(NOT REGRW_MUSL_DIR)
-  execute_process(COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../scripts/project.sh fetch-dir
-                  OUTPUT_VARIABLE REGRW_MUSL_DIR OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  regrw_project(REGRW_MUSL_DIR fetch-dir)
   string(APPEND REGRW_MUSL_DIR /musl/${regrw_arch})
 endif()
 set(REGRW_MUSL_DIR ${REGRW_MUSL_DIR} CACHE PATH "Debian's musl-dev for ${regrw_arch}, unpacked (scripts/fetch musl)")

@@ -1,13 +1,18 @@
 # SPDX-License-Identifier: MIT
-# The targets' table (cmake/targets), for CMake: the toolchain file, the
-# builds made to be tested and the tests read it here, as the scripts do,
-# through scripts/project.sh, its one reader.
-set(regrw_project_sh ${CMAKE_CURRENT_LIST_DIR}/../scripts/project.sh)
+# The project's facts for CMake, the targets' table (cmake/targets) among
+# them: the toolchain file, the build and the tests read them here, as the
+# scripts do, through scripts/project.sh, their one reader.
+# regrw_project(VAR WORD...): what "project.sh WORD..." prints; configure
+# stops where it fails.
+function(regrw_project var)
+  execute_process(COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../scripts/project.sh ${ARGN}
+                  OUTPUT_VARIABLE out OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  set(${var} "${out}" PARENT_SCOPE)
+endfunction()
 # regrw_targets(VAR [LIBC...]): the build rows' names, of these C libraries
 # if named.
 function(regrw_targets var)
-  execute_process(COMMAND bash ${regrw_project_sh} targets build ${ARGN}
-                  OUTPUT_VARIABLE names OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  regrw_project(names targets build ${ARGN})
   string(REPLACE "\n" ";" names "${names}")
   set(${var} ${names} PARENT_SCOPE)
 endfunction()
@@ -15,8 +20,7 @@ endfunction()
 # regrw_processors (a list, the oldest first), regrw_file, and regrw_machine
 # (the triple's first word, qemu's name for it).
 macro(regrw_target name)
-  execute_process(COMMAND bash ${regrw_project_sh} target ${name} row
-                  OUTPUT_VARIABLE regrw_row OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  regrw_project(regrw_row target ${name} row)
   string(REPLACE " " ";" regrw_row "${regrw_row}")
   list(GET regrw_row 0 regrw_triple)
   list(GET regrw_row 1 regrw_libc)

@@ -21,8 +21,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Run here as the oldest processor it is built for.
-execute_process(COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../scripts/project.sh emulator ${REGRW_TARGET}
-                OUTPUT_VARIABLE emulator OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+regrw_project(emulator emulator ${REGRW_TARGET})
 separate_arguments(CMAKE_CROSSCOMPILING_EMULATOR UNIX_COMMAND "${emulator}")
 if(regrw_libc STREQUAL glibc-static)
   set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -s")

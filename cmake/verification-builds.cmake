@@ -26,7 +26,6 @@ if(CMAKE_CROSSCOMPILING OR REGRW_SANITIZE)
 endif()
 
 include(ExternalProject)
-include(${CMAKE_CURRENT_LIST_DIR}/targets.cmake)
 regrw_targets(REGRW_ARM_TARGETS musl glibc)
 if(NOT REGRW_ARM)
   set(REGRW_ARM_TARGETS "")
