@@ -4,8 +4,8 @@
 # driver sees anything, and root may open any node; a removed module takes
 # its node with it; parameters change at run time, where a word out of
 # bounds changes nothing, and values reads back the registers as they are
-# and fails rather than cut the list short where the page is too small. Its words are the engine's
-# (tests/engine.sh).
+# and fails rather than cut the list short where the page is too small.
+# Its words are the engine's (tests/engine.sh).
 # shellcheck shell=sh disable=SC2034,SC2154 # the harness sets and reads its variables
 
 R="open O_RDWR|O_SYNC;seek 2;read 2 4;close" P=/sys/module/test_registers/parameters
