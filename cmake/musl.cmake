@@ -3,23 +3,23 @@
 # a musl row): static against the musl C library, stripped. A static binary
 # does not care which float ABI or C library the board has, and musl, made
 # for static linking, keeps the file at a few tens of kilobytes.
-# musl is Debian's musl-dev for the row's architecture, as scripts/fetch
-# musl unpacks it (never installed): in the fetch folder, or where
-# REGRW_MUSL_DIR says. Its headers are C headers only: the tool includes
-# <stdio.h>, not <cstdio>, since the C++ library's headers assume the GNU C
-# library.
+# musl is built by scripts/fetch musl from Debian's own musl source with the
+# row's cross compiler, for its triple: in the fetch folder, or where
+# REGRW_MUSL_DIR says (a musl installed with its gcc wrapper's specs file).
+# Its headers are C headers only: the tool includes <stdio.h>, not
+# <cstdio>, since the C++ library's headers assume the GNU C library.
 if(NOT REGRW_MUSL_DIR)
   regrw_project(REGRW_MUSL_DIR fetch-dir)
-  string(APPEND REGRW_MUSL_DIR /musl/${regrw_arch})
+  string(APPEND REGRW_MUSL_DIR /musl/${regrw_triple})
 endif()
-set(REGRW_MUSL_DIR ${REGRW_MUSL_DIR} CACHE PATH "Debian's musl-dev for ${regrw_arch}, unpacked (scripts/fetch musl)")
-if(EXISTS ${REGRW_MUSL_DIR}/musl-gcc.specs)
-  set(CMAKE_C_FLAGS_INIT "-specs=${REGRW_MUSL_DIR}/musl-gcc.specs")
-  set(CMAKE_CXX_FLAGS_INIT "-specs=${REGRW_MUSL_DIR}/musl-gcc.specs")
+set(REGRW_MUSL_DIR ${REGRW_MUSL_DIR} CACHE PATH "musl for ${regrw_triple}, as scripts/fetch musl builds it")
+if(EXISTS ${REGRW_MUSL_DIR}/lib/musl-gcc.specs)
+  set(CMAKE_C_FLAGS_INIT "-specs=${REGRW_MUSL_DIR}/lib/musl-gcc.specs")
+  set(CMAKE_CXX_FLAGS_INIT "-specs=${REGRW_MUSL_DIR}/lib/musl-gcc.specs")
 else()
   # Refused once the project starts (build-options.cmake), where it takes
   # one line: here CMake would add errors of its own that mislead.
-  set(REGRW_MUSL_MISSING ${regrw_arch})
+  set(REGRW_MUSL_MISSING ${regrw_triple})
 endif()
 # Static, since there is no musl loader on a board, and stripped, since the
 # file built is the file to copy. Its segments are laid out for the largest

@@ -47,7 +47,7 @@ index() {
     local suite arch
     for suite in stable stable-security; do
         rm -rf "$archive/dists/$suite"
-        for arch in amd64 armel arm64; do
+        for arch in amd64 armhf arm64; do
             mkdir -p "$archive/dists/$suite/main/binary-$arch"
             (cd "$archive" && apt-ftparchive -o APT::FTPArchive::Architecture="$arch" packages "pool/$suite") \
                 >"$archive/dists/$suite/main/binary-$arch/Packages"
@@ -67,7 +67,7 @@ fresh_apt() {
     : >"$row/status"
     printf 'deb [trusted=yes] file:%s %s main\n' "$archive" stable "$archive" stable-security >"$row/etc/sources.list"
     printf '%s\n' "Dir::Etc \"$row/etc/\"; Dir::State \"$row/state/\"; Dir::State::status \"$row/status\";" \
-        "Dir::Cache \"$row/cache/\"; APT::Architecture \"amd64\"; APT::Architectures { \"amd64\"; \"armel\"; \"arm64\"; };" \
+        "Dir::Cache \"$row/cache/\"; APT::Architecture \"amd64\"; APT::Architectures { \"amd64\"; \"armhf\"; \"arm64\"; };" \
         'APT::Sandbox::User "root";' >"$APT_CONFIG"
 }
 
@@ -98,21 +98,21 @@ $5"
 fresh_apt
 kernel stable "$R1" 1
 package stable linux-kbuild-6.1 1 amd64
-package stable-security musl-dev 1 armel
+package stable-security busybox-static 1 armhf
 index
 mv "$archive" "$base"
 got="fetch: downloading the driver's headers, Linux $R1 for amd64: 3 packages, SIZE (linux-headers-$R1 1 from stable)"
-stale="stable-security/main armel Packages (Hash Sum mismatch)"
+stale="stable-security/main armhf Packages (Hash Sum mismatch)"
 
 #   the archive's state, what fetch is asked for, its status; what it prints; what the fetch folder holds
 row 'drop stable linux-kbuild-6.1 1; package stable-security linux-kbuild-6.1 1.1 amd64; index' driver 0 \
     "$got" "linux-amd64 $R1: headers=1 common=1 kbuild=1.1"
 row 'package stable-security linux-headers-6.1.0-1-common 2 all; index' driver 0 \
     "$got" "linux-amd64 $R1: headers=1 common=1 kbuild=1"
-row 'mid_sync stable-security armel' 'driver musl' 1 \
+row 'mid_sync stable-security armhf' 'driver kernel-armhf-armmp' 1 \
     "fetch: warning: apt-get update failed for $stale; going on with the lists apt has
 $got
-fetch: cannot download musl-dev:armel: E: Unable to locate package musl-dev:armel (apt-get update failed for $stale)" \
+fetch: cannot have Debian's armmp kernel for armhf: apt knows no linux-image-armmp:armhf naming one (apt-get update failed for $stale)" \
     "linux-amd64 $R1: headers=1 common=1 kbuild=1"
 row "fetch_now driver; kernel stable-security $R2 2; package stable-security linux-kbuild-6.1 2 amd64; index; apt_update" driver 0 \
     "fetch: downloading the driver's headers, Linux $R2 for amd64: 3 packages, SIZE (linux-headers-$R2 2 from stable-security)" \
