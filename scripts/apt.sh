@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Sourced by need-packages, fetch and distro-check: apt-get update as an
-# installed Debian meets its archive. The archive moves under us, and a
+# installed Debian meets its archive, and debian_root, the one way a Debian
+# root is made. The archive moves under us, and a
 # mirror can serve an index in mid-sync: an index that fails is retried
 # (apt's own Acquire::Retries), then named in one warning, and set-up goes
 # on with the lists apt has. Whether they hold what is needed is for the
@@ -56,4 +57,39 @@ apt_update() {
 apt_cannot() {
     [ -n "$apt_stale" ] || [ ! -s "${REGRW_APT_STATE:-}" ] || apt_stale=$(sed 1d "$REGRW_APT_STATE")
     apt_say "$1${apt_stale:+ (apt-get update failed for $apt_stale)}"
+}
+
+# apt_mirror SUITE: the mirror apt's sources take SUITE from.
+apt_mirror() {
+    # shellcheck disable=SC2016 # apt's own format words
+    apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' | awk -v r="$1" '$2 == r { print $1; exit }'
+}
+# debian_root DIR SUITE [MMDEBSTRAP-OPTION...]: a Debian root of SUITE in
+# DIR, made by mmdebstrap (minbase, unless an option says another variant)
+# from this machine's own mirrors, following SUITE, SUITE-updates and
+# SUITE-security as an installed Debian does; its log in DIR.log, and one
+# line where it fails. Debian's testing (distro-info says which release
+# that is) takes an index past its Valid-Until, which a mirror of testing
+# may serve, inside the root too, and says so; a stable release keeps apt's
+# check. As root.
+debian_root() {
+    local dir=$1 suite=$2 codename mirror security keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+    shift 2
+    local options=(--variant=minbase)
+    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    mirror=$(apt_mirror "$codename") security=$(apt_mirror "$codename-security")
+    if [ -z "$mirror" ] || [ -z "$security" ]; then
+        apt_say "no Debian mirror for $codename and $codename-security in apt's sources"
+        return 1
+    fi
+    if [ "$suite" = "$(debian-distro-info --testing)" ]; then
+        apt_say "$suite is Debian's testing: an index past its Valid-Until is taken, as a mirror of testing may serve it"
+        options+=(--aptopt='Acquire::Check-Valid-Until "false"')
+    fi
+    if ! mmdebstrap "${options[@]}" "$@" "$suite" "$dir" "deb [signed-by=$keyring] $mirror $suite main" \
+            "deb [signed-by=$keyring] $mirror $suite-updates main" "deb [signed-by=$keyring] $security $suite-security main" \
+            >"$dir.log" 2>&1; then
+        apt_say "cannot make a $suite root: $(grep -m1 '^E: ' "$dir.log" || tail -1 "$dir.log")"
+        return 1
+    fi
 }

@@ -50,8 +50,15 @@ regrw_arches() {
 # REGRW_RELEASE. regrw_board NAME FIELD: one field of a board's row (arch,
 # flavour, machine, cpu, runs, refuses), lists one word a line.
 regrw_boards() {
-    local release=${REGRW_RELEASE:-$(. /etc/os-release && echo "$VERSION_CODENAME")}
-    awk -v r="$release" '$1 == "board" && index("," $9 ",", "," r ",") { print $2 }' "$regrw_root/cmake/targets"
+    awk -v r="$(regrw_release)" '$1 == "board" && index("," $9 ",", "," r ",") { print $2 }' "$regrw_root/cmake/targets"
+}
+# regrw_release: this machine's Debian release, or REGRW_RELEASE.
+regrw_release() { echo "${REGRW_RELEASE:-$(. /etc/os-release && echo "$VERSION_CODENAME")}"; }
+# regrw_no_boards: the one line for a release with no board: which have one.
+regrw_no_boards() {
+    echo "Debian $(regrw_release) has no board in cmake/targets; the releases with one:" \
+        "$(awk '$1 == "board" { n = split($9, r, ","); for (i = 1; i <= n; i++) if (!seen[r[i]]++) { printf "%s%s", sep, r[i]; sep = " " } }' \
+            "$regrw_root/cmake/targets")"
 }
 regrw_board() {
     local field

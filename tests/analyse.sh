@@ -20,7 +20,7 @@ cppcheck=(cppcheck --enable=warning,performance,portability --suppress=missingIn
 ! cppcheck --help | grep -q -e '--check-level' || cppcheck+=(--check-level=exhaustive)
 # clean LABEL COMMAND...: an analyser that finds nothing; its findings, if not.
 clean() { same "$1" "$("${@:2}" 2>&1 | grep -E -A3 'warning:|error:'; echo "status ${PIPESTATUS[0]}")" "status 0"; }
-# shellcheck disable=SC2317 # run by clean
+# shellcheck disable=SC2317,SC2329 # run by clean
 tidy() { printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 2 clang-tidy -p "$db" --quiet; }
 clean clang-tidy tidy
 # The C files (the benchmark's reference, the tests' errno words) get the

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# shellcheck disable=SC2317 # the rows' words, which eval calls
+# shellcheck disable=SC2317,SC2329 # the rows' words, which eval calls
 # Set-up against Debian's archive in the states it is met in. Each row puts
 # a small archive of tiny packages (dpkg-deb, indexed by apt-ftparchive; a
 # release and its security suite) into one state and runs scripts/fetch on

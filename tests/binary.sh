@@ -54,6 +54,20 @@ raw_calls() {
     fi
     ! killed || echo "killed at the time limit"
 }
+# The 32-bit ARM seek, _llseek, passes the position as two words: qemu-user
+# shows them as two numbers, the high word first, or (version 11) as one,
+# with the low word in its high half. Either way, the position as a number.
+llseek_position() {
+    local n
+    if [[ $1 =~ ^,(-?[0-9]+),(-?[0-9]+),(PTR,.*)$ ]]; then
+        echo ",$(((BASH_REMATCH[1] << 32) | (BASH_REMATCH[2] & 0xffffffff))),${BASH_REMATCH[3]}"
+    elif [[ $1 =~ ^,(-?[0-9]+),(PTR,.*)$ ]]; then
+        n=${BASH_REMATCH[1]}
+        echo ",$((((n & 0xffffffff) << 32) | ((n >> 32) & 0xffffffff))),${BASH_REMATCH[2]}"
+    else
+        echo "$1"
+    fi
+}
 device_calls() {
     local call fd=none
     # open or openat, whichever the C library uses: the same request.
@@ -66,7 +80,11 @@ device_calls() {
             ((${#runner[@]} == 0)) || flags=$(flags_word "$flags")
             echo "open(/dev/test_registers,$flags) = FD"
         elif [[ $call =~ $call_re ]] && [ "${BASH_REMATCH[2]}" = "$fd" ]; then
-            echo "${BASH_REMATCH[1]}(FD${BASH_REMATCH[3]}"
+            if [ "${BASH_REMATCH[1]}" = _llseek ]; then
+                echo "_llseek(FD$(llseek_position "${BASH_REMATCH[3]}")"
+            else
+                echo "${BASH_REMATCH[1]}(FD${BASH_REMATCH[3]}"
+            fi
         elif [[ $call == killed* ]]; then
             echo "$call"
         fi
@@ -94,7 +112,7 @@ same "its open, as the C reference's" "$(opens)" "$(REGRW=$(dirname "$REGRW")/be
 case ${runner[0]:-} in
     '') seek='lseek(FD,REG,0) = REG' read_buf='"\0\0\0\0"' write_buf='"\377\377\377\377"' ;;
     qemu-aarch64) seek='lseek(FD,REG,SEEK_SET) = REG' read_buf=PTR write_buf=PTR type='ELF 64-bit LSB executable, ARM aarch64,' ;;
-    *) seek='_llseek(FD,0,REG,PTR,SEEK_SET) = 0' read_buf=PTR write_buf=PTR type='ELF 32-bit LSB executable, ARM,' ;;
+    *) seek='_llseek(FD,REG,PTR,SEEK_SET) = 0' read_buf=PTR write_buf=PTR type='ELF 32-bit LSB executable, ARM,' ;;
 esac
 if ((${#runner[@]} == 0)); then
     headers=$(readelf -W -h -l -d --dyn-syms "$REGRW")

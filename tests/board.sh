@@ -36,7 +36,7 @@ prepare=$(dirname "$0")/../lab/board/prepare
 same "a board this release has not (BOARD=arm64-16k on Debian 12, say)" "$("$prepare" "$1" nope 2>&1; echo "exit $?")" \
     "board: no board nope on this Debian release: its boards are $(regrw_boards | paste -sd' ' -) (cmake/targets)
 exit 1"
-[ -n "$(regrw_boards)" ] || skip "no board in cmake/targets for this Debian release"
+[ -n "$(regrw_boards)" ] || skip "$(regrw_no_boards)"
 for board in $(regrw_boards); do
     dir=$("$prepare" "$1" "$board" 2>"$scratch/err")
     case $? in

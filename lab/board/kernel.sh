@@ -47,9 +47,12 @@ build_module() {
     for file in test_registers.c test_registers.h Kbuild; do
         cmp -s "$driver_src/$file" "$module/$file" || cp "$driver_src/$file" "$module/$file"
     done
-    # No BTF for the module: it needs the kernel's own vmlinux and pahole,
-    # and says nothing about the driver.
-    if ! make -C "$kernel/headers/usr/src/linux-headers-$release" M="$module" "$@" \
+    # The headers are where fetch unpacked them, not installed: O= tells
+    # the kernel's build so (Debian's 7.x headers name their installed
+    # folder otherwise). No BTF for the module: it needs the kernel's own
+    # vmlinux and pahole, and says nothing about the driver.
+    local headers=$kernel/headers/usr/src/linux-headers-$release
+    if ! make -C "$headers" O="$headers" M="$module" "$@" \
             W=1 KCFLAGS=-Werror CONFIG_DEBUG_INFO_BTF_MODULES= modules >"$module.log" 2>&1; then
         cat "$module.log" >&2
         say "the test_registers module does not build for $release"
