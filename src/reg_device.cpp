@@ -17,10 +17,13 @@ int reg_transfer(reg_request &req)
 {
     const bool writing = req.rw == 1;
 
-    // The driver is only ever handed one kind of open: read-write and
-    // synchronous, for a read as for a write, so a write has reached the
-    // driver when write() returns. The price is visible to users: reading a
-    // register needs write permission on the node as well.
+    // The driver is only ever handed one kind of open, read-write and
+    // O_SYNC, for a read as for a write, the open it has always been
+    // handed. The kernel does nothing with O_SYNC on a character device (a
+    // write has reached the driver when write() returns either way); it is
+    // there for the driver, which sees it in the file's flags and may finish
+    // a transfer before returning from it. The price is visible to users:
+    // reading a register needs write permission on the node as well.
     const int fd = open(device_path, O_RDWR | O_SYNC);
     if (fd == -1) {
         perror("open failed");

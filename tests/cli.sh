@@ -53,6 +53,9 @@ check  255     "$U"    "invalid REG_NUM: a1"           0 a1
 check  255     "$U"    "invalid DATA: 12abc0"          1 0 12abc0
 check  255     "$U"    "invalid DATA: f"               1 0 f
 check  255     "$U"    "invalid DATA: 0xfg"            1 0 0xfg
+check  255     "$U"    'invalid REG_NUM: 1\n2'         0 "$(printf '1\n2')"            # one line, whatever the argument holds
+check  255     "$U"    'invalid DATA: 5\033[31m'       1 0 "$(printf '5\033[31m')"     # and nothing that drives a terminal
+check  255     "$U"    'invalid R/W: \t\\\200\001~'    "$(printf '\t\\\200\001~')" 0  # C's escapes, octal for the rest
 
 # The program name: shown as invoked, and "regrw" where there is none.
 for name in /some/path/regrw ./r ''; do

@@ -42,6 +42,8 @@ stdout_to=full
 dcheck  255    ""                   "output failed: $strerror_ENOSPC"     "$O;seek 2;read 2 4;$C"         0 2
 stdout_to=closed
 dcheck  255    ""                   "output failed: $strerror_EBADF"      "$O;seek 2;read 2 4;$C"         0 2
+stdout_to=gone  # the reader has gone: a failure like the others, not a death by SIGPIPE
+dcheck  255    ""                   "output failed: $strerror_EPIPE"      "$O;seek 2;read 2 4;$C"         0 2
 stdout_to='file'
 # With standard input closed the node takes descriptor 0, which is no
 # failure of the open.

@@ -14,7 +14,7 @@
 # number of the binary's own C library (a static file carries its own), from
 # errwords built beside it ($ERRWORDS), run by $ERRWORDS_RUNNER or RUNNER.
 read_errwords() {
-    errnos="ENOENT EIO EBADF EACCES ENODEV EISDIR EINVAL ENOSPC ESPIPE EROFS EHWPOISON ENOEXEC"
+    errnos="ENOENT EIO EBADF EACCES ENODEV EISDIR EINVAL ENOSPC ESPIPE EROFS EHWPOISON ENOEXEC EPIPE"
     # shellcheck disable=SC2086 # the runner's words and the names, split on purpose
     ${ERRWORDS_RUNNER-$RUNNER} "$ERRWORDS" $errnos >"$scratch/errwords"
     # shellcheck disable=SC2034 # read for the eval
@@ -32,7 +32,8 @@ usage_text() {
 USAGE=$(usage_text "$REGRW")
 
 # The tool's standard input: /dev/null or "closed"; its standard output: a
-# file (read back), "full" (/dev/full) or "closed"; its standard error: a
+# file (read back), "full" (/dev/full), "gone" (a pipe without a reader) or
+# "closed"; its standard error: a
 # file or "closed". A table sets them for the runs that follow.
 stdin_to=/dev/null stdout_to=file stderr_to=file
 

@@ -20,6 +20,7 @@ static const struct {
     {"ENOENT", ENOENT}, {"EIO", EIO},       {"EBADF", EBADF},   {"EACCES", EACCES},
     {"ENODEV", ENODEV}, {"EISDIR", EISDIR}, {"EINVAL", EINVAL}, {"ENOSPC", ENOSPC},
     {"ESPIPE", ESPIPE}, {"EROFS", EROFS},   {"EHWPOISON", EHWPOISON}, {"ENOEXEC", ENOEXEC},
+    {"EPIPE", EPIPE},
 };
 enum { count = sizeof names / sizeof names[0] };
 

@@ -59,12 +59,14 @@ probe  "rw seek 1 write 01020304 seek 1 read 4" \
 device $three "fail_close=$errno_EIO"
 probe  "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;close -> $strerror_EIO" "open O_RDWR;seek 1;read 1 4;$C"
 
-# Sizes: only 4 bytes move a word; every size reaches the log as sent.
+# Sizes: only 4 bytes move a word; every size reaches the log as sent, a
+# write's first 16 bytes with it.
 device $three
-for size in 1 2 3 5 6 7 8; do
+for size in 1 2 3 5 6 7 8 17; do
     bytes=$(seq "$size" | xargs printf '%02x')
     probe "rw seek 0 read $size"   "$ok;seek 0 -> 0;read $size -> $E;$closed"  "open O_RDWR;seek 0;read 0 $size;$C"
-    probe "rw seek 0 write $bytes" "$ok;seek 0 -> 0;write $size -> $E;$closed" "open O_RDWR;seek 0;write 0 $size$(seq "$size" | xargs printf ' %02x');$C"
+    probe "rw seek 0 write $bytes" "$ok;seek 0 -> 0;write $size -> $E;$closed" \
+          "open O_RDWR;seek 0;write 0 $size$(seq "$((size < 16 ? size : 16))" | xargs printf ' %02x');$C"
 done
 
 # Parameter words at their bounds: each is taken, and does what it says.

@@ -25,9 +25,6 @@
 
 #include "test_registers.h"
 
-/* Bytes of a refused write that still make it into the log. */
-#define MAX_LOGGED 16
-
 /*
  * The registers live as long as the module: nothing that a parameter file
  * can reach is ever freed, and a transfer never waits for an allocation
@@ -217,7 +214,7 @@ static ssize_t tr_read(struct file *file, char __user *buf, size_t count, loff_t
 
 static ssize_t tr_write(struct file *file, const char __user *buf, size_t count, loff_t *ppos)
 {
-	u8 bytes[MAX_LOGGED];
+	u8 bytes[TR_MAX_LOGGED];
 	size_t logged = min(count, sizeof(bytes));
 	long reg = reg_at(*ppos);
 	int err = READ_ONCE(fail_write);

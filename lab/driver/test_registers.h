@@ -10,7 +10,8 @@
  *	open MODE			the access mode, and O_SYNC or O_DSYNC
  *	seek POS [SEEK_CUR|...]		a driver only: a file's seeks never reach it
  *	read POS SIZE
- *	write POS SIZE BYTES...		the bytes sent, in hexadecimal
+ *	write POS SIZE BYTES...		the bytes sent, in hexadecimal, the
+ *					first TR_MAX_LOGGED of them
  *	close
  *
  * The includer provides O_ACCMODE, O_SYNC and O_DSYNC.
@@ -27,6 +28,9 @@
 #define TR_MAX_ERRNO 133
 /* short_*: -1 (no fault), or the bytes to move, 0 to 3. */
 #define TR_MAX_SHORT 3
+/* A write's bytes that its log line shows: a word is 4, and a refused
+ * write of any size shows what it began with. */
+#define TR_MAX_LOGGED 16
 
 /*
  * The words that are one number each, every one said once here:

@@ -13,6 +13,7 @@
 
 #include <fuse3/fuse.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -124,7 +125,8 @@ int sim_read(const char * /*path*/, char *buf, size_t size, off_t pos, struct fu
 
 int sim_write(const char * /*path*/, const char *buf, size_t size, off_t pos, struct fuse_file_info * /*fi*/)
 {
-    log_line("write " + std::to_string(pos) + ' ' + std::to_string(size) + hex_bytes(buf, size));
+    log_line("write " + std::to_string(pos) + ' ' + std::to_string(size) +
+             hex_bytes(buf, std::min(size, size_t{TR_MAX_LOGGED})));
     const long reg = register_at(pos, size);
     if (reg == -1)
         return -EINVAL;

@@ -1,0 +1,165 @@
+// SPDX-License-Identifier: MIT
+#include "cli_oracle.h"
+
+#include <algorithm>
+#include <cstdio>
+
+// The tool's main, built under this name beside the tests.
+int regrw_main(int argc, char *argv[]);
+
+namespace oracle {
+
+FakeDevice fake;
+
+namespace {
+
+using i128 = __int128;
+
+// The number grammar: white space, one sign, then decimal digits or 0x/0X
+// and hexadecimal digits, and nothing else.
+bool number(const std::string &text, i128 min, i128 max, i128 *out)
+{
+    size_t i = text.find_first_not_of(" \t\n\v\f\r");
+    if (i == std::string::npos)
+        return false;
+    const bool negative = text[i] == '-';
+    i += static_cast<size_t>(negative || text[i] == '+');
+    const bool hex = text.compare(i, 2, "0x") == 0 || text.compare(i, 2, "0X") == 0;
+    const std::string digits = text.substr(i + (hex ? 2 : 0));
+    if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
+        return false;
+    i128 value = 0;
+    for (const char c : digits) {
+        value = value * (hex ? 16 : 10) + (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+        if (value > (static_cast<i128>(1) << 80))
+            return false;  // far beyond every bound; stop before overflow
+    }
+    value = negative ? -value : value;
+    if (value < min || value > max)
+        return false;
+    *out = value;
+    return true;
+}
+
+// An argument as a refusal shows it: printable ASCII as it is, a backslash
+// doubled, C's letter escapes, and three octal digits for any other byte.
+std::string shown(const std::string &text)
+{
+    static const struct {
+        char byte, letter;
+    } letters[] = {{'\a', 'a'}, {'\b', 'b'}, {'\t', 't'}, {'\n', 'n'}, {'\v', 'v'}, {'\f', 'f'}, {'\r', 'r'}};
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const auto *letter = std::find_if(std::begin(letters), std::end(letters), [c](const auto &l) { return l.byte == c; });
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (byte >= 0x20 && byte < 0x7f) {
+            out += c;
+        } else if (letter != std::end(letters)) {
+            out += {'\\', letter->letter};
+        } else {
+            char octal[5];
+            (void)snprintf(octal, sizeof octal, "\\%03o", byte);
+            out += octal;
+        }
+    }
+    return out;
+}
+
+// An outcome as text, to compare and to show: the written word counts only
+// for a write.
+std::string outcome(int status, const std::string &out, const std::string &err, int transfers,
+                           const reg_request &req)
+{
+    std::string text = "  status ";
+    text.append(std::to_string(status)).append("\n  stdout [").append(out).append("]\n  stderr [").append(err);
+    text.append("]\n  transfers ").append(std::to_string(transfers));
+    if (transfers != 0) {
+        text.append(", request ").append(std::to_string(req.rw)).append(" ").append(std::to_string(req.reg_num));
+        if (req.rw != 0)
+            text.append(" ").append(std::to_string(req.data));
+    }
+    return text.append("\n");
+}
+
+}  // namespace
+
+std::string predict(const std::vector<std::string> &args)
+{
+    const size_t argc = args.size();
+    const std::string usage = "Proper usage: " + (argc > 0 && !args[0].empty() ? args[0] : std::string("regrw")) +
+                              " <R/W> <REG_NUM> [DATA]\n\tR/W - Read = 0 Write = 1\n\tREG_NUM - [0:2]\n"
+                              "\tDATA - data to be written to reg\n";
+    const auto refused = [&usage](const std::string &err) { return outcome(-1, usage, err, 0, {}); };
+    const i128 i32_min = INT32_MIN;
+    const i128 i32_max = INT32_MAX;
+    i128 rw = 0;
+    i128 reg = 0;
+    i128 data = 0;
+    if (argc < 3 || argc > 4)
+        return refused("");
+    if (!number(args[1], i32_min, i32_max, &rw))
+        return refused("invalid R/W: " + shown(args[1]) + "\n");
+    if (!number(args[2], i32_min, i32_max, &reg))
+        return refused("invalid REG_NUM: " + shown(args[2]) + "\n");
+    if ((argc != 3 || rw != 0) && (argc != 4 || rw != 1))
+        return refused("");
+    if (argc == 4 && !number(args[3], i32_min, UINT32_MAX, &data))
+        return refused("invalid DATA: " + shown(args[3]) + "\n");
+    const reg_request req{static_cast<int32_t>(rw), static_cast<int32_t>(reg),
+                          static_cast<int32_t>(static_cast<uint32_t>(data & 0xffffffff))};
+    if (fake.fail)
+        return outcome(-1, "", "device failed\n", 1, req);
+    char line[64] = "";
+    if (rw == 0)
+        (void)snprintf(line, sizeof line, "reg%d = 0x%08x\n", static_cast<int>(reg), static_cast<unsigned>(fake.word));
+    return outcome(0, line, "", 1, req);
+}
+
+// Its streams are made once and rewound for each run: a proof runs it
+// millions of times.
+std::string run(std::vector<std::string> args)
+{
+    static char *out = nullptr;
+    static char *err = nullptr;
+    static size_t out_size = 0;
+    static size_t err_size = 0;
+    static FILE *const out_stream = open_memstream(&out, &out_size);
+    static FILE *const err_stream = open_memstream(&err, &err_size);
+    fake.calls = 0;
+    fake.seen = {};
+    std::vector<char *> argv;
+    argv.reserve(args.size() + 1);
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    rewind(out_stream);
+    rewind(err_stream);
+    FILE *const real_out = stdout;
+    FILE *const real_err = stderr;
+    stdout = out_stream;
+    stderr = err_stream;
+    const int status = regrw_main(static_cast<int>(args.size()), argv.data());
+    (void)fflush(out_stream);
+    (void)fflush(err_stream);
+    stdout = real_out;
+    stderr = real_err;
+    return outcome(status, std::string(out, out_size), std::string(err, err_size), fake.calls, fake.seen);
+}
+
+}  // namespace oracle
+
+// The fake device: counts the calls, keeps the request, and answers as set.
+int reg_transfer(reg_request &req)
+{
+    ++oracle::fake.calls;
+    oracle::fake.seen = req;
+    if (oracle::fake.fail) {
+        (void)fputs("device failed\n", stderr);
+        return -1;
+    }
+    if (req.rw == 0)
+        req.data = oracle::fake.word;
+    return 0;
+}
