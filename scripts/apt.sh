@@ -64,32 +64,52 @@ apt_mirror() {
     # shellcheck disable=SC2016 # apt's own format words
     apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' | awk -v r="$1" '$2 == r { print $1; exit }'
 }
-# debian_root DIR SUITE [MMDEBSTRAP-OPTION...]: a Debian root of SUITE in
-# DIR, made by mmdebstrap (minbase, unless an option says another variant)
-# from this machine's own mirrors, following SUITE, SUITE-updates and
+# debian_root DIR SUITE ARCH PACKAGES: a Debian root of SUITE for ARCH in
+# DIR, with PACKAGES (comma-separated) installed, made by mmdebstrap from
+# this machine's own mirrors, following SUITE, SUITE-updates and
 # SUITE-security as an installed Debian does; its log in DIR.log, and one
-# line where it fails. Debian's testing (distro-info says which release
-# that is) takes an index past its Valid-Until, which a mirror of testing
-# may serve, inside the root too, and says so; a stable release keeps apt's
-# check. As root.
+# line where it fails. Of this machine's architecture, it is minbase. Of
+# another, it holds PACKAGES alone, installed chrootless: their maintainer
+# scripts cannot run in the root here, so this machine's shell runs them
+# (the C library's know DPKG_ROOT), in a sandbox where the machine is
+# read-only and its debconf out of reach. Debian's testing (distro-info
+# says which release that is) takes an index past its Valid-Until, which a
+# mirror of testing may serve, inside the root too, and says so; a stable
+# release keeps apt's check. As root.
 debian_root() {
-    local dir=$1 suite=$2 codename mirror security keyring=/usr/share/keyrings/debian-archive-keyring.gpg
-    shift 2
-    local options=(--variant=minbase)
+    local dir=$1 suite=$2 arch=$3 codename mirror security keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+    local options=(--architectures="$arch" --include="$4") sandbox=()
     codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
     mirror=$(apt_mirror "$codename") security=$(apt_mirror "$codename-security")
     if [ -z "$mirror" ] || [ -z "$security" ]; then
         apt_say "no Debian mirror for $codename and $codename-security in apt's sources"
         return 1
     fi
+    if [ "$arch" = "$(dpkg --print-architecture)" ]; then
+        options+=(--variant=minbase)
+    else
+        options+=(--variant=custom --mode=chrootless)
+        mkdir -p "$dir"
+        sandbox=(bwrap --ro-bind / / --bind "$dir" "$dir" --dev /dev --proc /proc --perms 1777 --tmpfs /tmp --tmpfs /run)
+        [ ! -e /usr/share/debconf/confmodule ] || sandbox+=(--ro-bind /dev/null /usr/share/debconf/confmodule)
+    fi
+    # mmdebstrap's own apt-get update stops at an index that fails, which
+    # a mirror in mid-sync serves now and then: the root's is set-up's
+    # (apt_update), which says so once and goes on with the lists it has.
+    local hook
+    # shellcheck disable=SC2016 # expanded by the hook's shell
+    printf -v hook 'env -u REGRW_APT_STATE APT_CONFIG="$MMDEBSTRAP_APT_CONFIG" bash -c %q' \
+        ". $(printf %q "$(readlink -f "${BASH_SOURCE[0]}")"); apt_update"
+    options+=(--setup-hook="$hook")
     if [ "$suite" = "$(debian-distro-info --testing)" ]; then
         apt_say "$suite is Debian's testing: an index past its Valid-Until is taken, as a mirror of testing may serve it"
         options+=(--aptopt='Acquire::Check-Valid-Until "false"')
     fi
-    if ! mmdebstrap "${options[@]}" "$@" "$suite" "$dir" "deb [signed-by=$keyring] $mirror $suite main" \
+    if ! "${sandbox[@]}" mmdebstrap "${options[@]}" "$suite" "$dir" "deb [signed-by=$keyring] $mirror $suite main" \
             "deb [signed-by=$keyring] $mirror $suite-updates main" "deb [signed-by=$keyring] $security $suite-security main" \
             >"$dir.log" 2>&1; then
-        apt_say "cannot make a $suite root: $(grep -m1 '^E: ' "$dir.log" || tail -1 "$dir.log")"
+        apt_say "cannot make a $suite root for $arch: $(grep -m1 '^E: ' "$dir.log" || tail -1 "$dir.log")"
         return 1
     fi
+    sed -n 's/^[^:]*: warning: /warning: /p' "$dir.log" | while read -r line; do apt_say "$line"; done
 }

@@ -167,33 +167,18 @@ else
         grep -B5 -A5 'FAIL\|ERROR' "$scratch/autopkgtest.log" | head -60
 fi
 
-# A Debian root of each Debian build's architecture: Debian's own C library
-# and its Depends (fetched), unpacked and recorded as installed with their
-# real control fields. dpkg must take the package's Depends against them,
-# and the binary must run with that C library.
+# A Debian root of each Debian build's architecture with Debian's own C
+# library installed (scripts/fetch ARCH-root): dpkg must take the package's
+# Depends against it, and the binary must run with that C library.
 for target in $(regrw_targets build glibc); do
     arch=$(regrw_target "$target" arch)
-    cache=$fetched/$arch-root
-    if [ ! -f "$cache/.done" ]; then
-        skip "no Debian $arch C library in $cache: fetch it with scripts/fetch $arch-root"
+    if [ ! -f "$fetched/$arch-root/.done" ]; then
+        skip "no Debian $arch root in $fetched/$arch-root: make it with scripts/fetch $arch-root"
         continue
     fi
     root=$scratch/$arch-root
-    mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
-    : >"$root/var/lib/dpkg/status"
-    # As debootstrap makes them: a C library may ship its loader under /lib
-    # (Debian 12) or /usr/lib (Debian 13), and the program asks for /lib.
-    for link in bin sbin lib; do
-        mkdir -p "$root/usr/$link" && ln -s "usr/$link" "$root/$link"
-    done
-    for deb in "$cache"/debs/*.deb; do
-        dpkg-deb --fsys-tarfile "$deb" | tar -x --keep-directory-symlink -C "$root"
-        { dpkg-deb -f "$deb"; echo "Status: install ok installed"; echo; } >>"$root/var/lib/dpkg/status"
-        dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\.||; s|/$||; /^$/d' \
-            >"$root/var/lib/dpkg/info/$(dpkg-deb -f "$deb" Package):$arch.list"
-    done
-    dpkg --root="$root" --add-architecture "$arch"
-    out=$(dpkg --root="$root" -i "$scratch/source/regrw_${version}_$arch.deb" 2>&1; echo "status $?")
+    cp -a "$fetched/$arch-root/root" "$root"
+    out=$("$src/lab/rootns" "$root" dpkg --root="$root" -i "$scratch/source/regrw_${version}_$arch.deb" 2>&1; echo "status $?")
     same "$arch: dpkg installs it on a Debian $arch root" "$(tail -1 <<<"$out")" "status 0" || echo "$out"
     # shellcheck disable=SC2016 # dpkg-query's own format words
     same "$arch: installed" "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Package}:${Architecture} ${Status}\n' regrw)" \
