@@ -12,7 +12,7 @@ endfunction()
 # regrw_targets(VAR [LIBC...]): the build rows' names, of these C libraries
 # if named.
 function(regrw_targets var)
-  regrw_project(names targets build ${ARGN})
+  regrw_project(names rows build libc ${ARGN})
   string(REPLACE "\n" ";" names "${names}")
   set(${var} ${names} PARENT_SCOPE)
 endfunction()
@@ -20,7 +20,7 @@ endfunction()
 # regrw_processors (a list, the oldest first), regrw_file, and regrw_machine
 # (the triple's first word, qemu's name for it).
 macro(regrw_target name)
-  regrw_project(regrw_row target ${name} row)
+  regrw_project(regrw_row field build ${name} row)
   string(REPLACE " " ";" regrw_row "${regrw_row}")
   list(GET regrw_row 0 regrw_triple)
   list(GET regrw_row 1 regrw_libc)

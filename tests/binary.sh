@@ -8,7 +8,7 @@
 REGRW=$1 RUNNER=${2:-}
 # shellcheck source=lab/sim/layer.sh
 . "$(dirname "$0")/../lab/sim/layer.sh"
-need_namespace regsim "$@"
+need_device regsim
 read -r -a runner <<<"$RUNNER"
 
 has() { grep -q -e "$1" <<<"$2" && echo yes || echo no; }

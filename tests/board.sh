@@ -12,7 +12,7 @@
 # shellcheck source=scripts/project.sh
 . "$(dirname "$0")/../scripts/project.sh"
 boot=$(dirname "$0")/../lab/board/boot
-words="fail_close fail_open fail_read fail_write lax_seek nregs short_read short_write values"
+driver_words="fail_close fail_open fail_read fail_write lax_seek nregs short_read short_write values"
 
 # short_boot WORDS COMMAND ANSWER, or WORDS - LINES ANSWER (lines piped in):
 # one boot, held to what it prints on both streams and its status, within
@@ -23,14 +23,6 @@ short_boot() {
     if [ "$2" = - ]; then what=$3; out=$(printf '%b' "$3" | BOARD_DRIVER_OPTS=$1 "${run[@]}" 2>&1; echo "exit $?")
     else out=$(BOARD_DRIVER_OPTS=$1 "${run[@]}" "$2" 2>&1; echo "exit $?"); fi
     same "$board: a short boot: [$1${BOARD_FILE:+ BOARD_FILE=$BOARD_FILE}] $what" "$(grep -v '^board: Linux' <<<"$out")" "${*: -1}"
-}
-# words FIELD...: BOARD_FILE's word (its release name's first) for each
-# file in these fields of the board's row.
-words() {
-    local field target file
-    for field; do
-        for target in $(regrw_board "$board" "$field"); do file=$(regrw_target "$target" file) && echo "${file%%-*}"; done
-    done
 }
 prepare=$(dirname "$0")/../lab/board/prepare
 same "a board this release has not (BOARD=arm64-16k on Debian 12, say)" "$("$prepare" "$1" nope 2>&1; echo "exit $?")" \
@@ -44,8 +36,13 @@ for board in $(regrw_boards); do
         77) skip "the $board board cannot be made here: $(tail -1 "$scratch/err")"; continue ;;
         *) same "the $board board's parts" "$(tail -5 "$scratch/err")" ""; continue ;;
     esac
-    # Its own file's C library's words, for what the host expects of it.
-    own=$(regrw_board "$board" runs | head -1)
+    # Its files by BOARD_FILE's words (runs, refuses), as prepare wrote them;
+    # its own file's C library's words, for what the host expects of it.
+    runs='' refuses=''
+    # shellcheck source=/dev/null # written by prepare
+    . "$dir/files"
+    own=$(regrw_field board "$board" runs)
+    own=${own%%,*}
     ERRWORDS=$1/$own/errwords ERRWORDS_RUNNER=$(regrw_emulator "$own")
     read_errwords
 
@@ -77,7 +74,7 @@ exit 0"
     same "$board: a board session's standard error, in order" "$(grep -v '^board: Linux' "$scratch/session-err")" \
         "write failed: $strerror_EIO
 lseek failed: $strerror_EINVAL"
-    short_boot fail_reed=5 'regrw 0 1' "board: the driver has no word fail_reed; its words: $words (BOARD_DRIVER_OPTS)
+    short_boot fail_reed=5 'regrw 0 1' "board: the driver has no word fail_reed; its words: $driver_words (BOARD_DRIVER_OPTS)
 exit 1"
     short_boot "nregs=8 nregs=0" 'regrw 0 1' "board: the driver refused nregs=0: not a value it takes (BOARD_DRIVER_OPTS)
 exit 1"
@@ -87,12 +84,12 @@ exit 1"
 exit 1"
     # Each file it runs is regrw there as BOARD_FILE says; a file it has not
     # is refused before it boots.
-    for word in $(words runs); do
+    for word in $runs; do
         BOARD_FILE=$word short_boot "" 'readlink /bin/regrw; regrw 0 1' "/opt/$word/regrw
 reg1 = 0x00000000
 exit 0"
     done
-    BOARD_FILE=nope short_boot "" true "board-shell: the $board board has no file nope (BOARD_FILE): its files are $(words runs refuses | paste -sd' ' -)
+    BOARD_FILE=nope short_boot "" true "board-shell: the $board board has no file nope (BOARD_FILE): its files are $runs${refuses:+ $refuses}
 exit 1"
 done
 finish

@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The command line, as far as it is decided before the device is touched:
 # usage errors and refused numbers. None of these may open the device, which
@@ -8,8 +8,8 @@
 REGRW=$1 RUNNER=${2:-}
 # shellcheck source=lab/sim/layer.sh
 . "$(dirname "$0")/../lab/sim/layer.sh"
-need_namespace none "$@"
-node=none
+device_kind=none
+need_device none
 
 U=$USAGE
 #      status  stdout  stderr                          arguments

@@ -15,7 +15,7 @@ build=$(readlink -f "$1")
 # FLAVOUR ARCH, and what file says of the module.
 kernels="amd64 amd64 ELF 64-bit LSB relocatable, x86-64"
 for board in $(regrw_boards); do
-    kernel="$(regrw_board "$board" flavour) $(regrw_board "$board" arch)"
+    kernel="$(regrw_field board "$board" flavour) $(regrw_field board "$board" arch)"
     case $kernel in *arm64) kernel="$kernel ELF 64-bit LSB relocatable, ARM aarch64" ;;
         *) kernel="$kernel ELF 32-bit LSB relocatable, ARM" ;; esac
     grep -qF "$kernel" <<<"$kernels" || kernels+=$'\n'$kernel

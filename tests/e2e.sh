@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The tool end to end against the stand-in device: every run goes through
 # the kernel's file interface to /dev/test_registers in a private device
@@ -14,7 +14,7 @@ REGRW=$1 RUNNER=${2:-}
 kinds="none dir fifo null full"
 if [ -z "${E2E_WITHOUT_FUSE:-}" ]; then
     kinds="$kinds regsim-ro"
-    need_namespace regsim "$@"
+    need_device regsim
 
     # shellcheck source=tests/e2e-cases.sh
     . "$(dirname "$0")/e2e-cases.sh"
@@ -27,7 +27,7 @@ fi
 # keeps a log: it must stay empty, as the open never reaches it.
 # shellcheck disable=SC2154 # the engine's
 for kind in $kinds; do
-    node=$kind
+    device_kind=$kind
     case $kind in
         none)      r="open failed: $strerror_ENOENT"          w=$r ;;
         dir)       r="open failed: $strerror_EISDIR"          w=$r ;;

@@ -22,7 +22,7 @@ installed="usr/bin/regrw
 usr/share/man/man1/regrw.1"
 
 version=$regrw_version
-for tree in "$build" $(regrw_targets build musl glibc | sed "s|^|$build/|"); do
+for tree in "$build" $(regrw_rows build libc musl glibc | sed "s|^|$build/|"); do
     [ -f "$tree/cmake_install.cmake" ] || continue
     dest=$scratch/install-$(basename "$tree")
     DESTDIR=$dest cmake --install "$tree" --prefix /opt/regrw >/dev/null
@@ -170,8 +170,8 @@ fi
 # A Debian root of each Debian build's architecture with Debian's own C
 # library installed (scripts/fetch ARCH-root): dpkg must take the package's
 # Depends against it, and the binary must run with that C library.
-for target in $(regrw_targets build glibc); do
-    arch=$(regrw_target "$target" arch)
+for target in $(regrw_rows build libc glibc); do
+    arch=$(regrw_field build "$target" arch)
     if [ ! -f "$fetched/$arch-root/.done" ]; then
         skip "no Debian $arch root in $fetched/$arch-root: make it with scripts/fetch $arch-root"
         continue

@@ -12,9 +12,13 @@ case $i in closed) exec <&- ;; *) exec <"$i" ;; esac
 case $o in
     closed) exec >&- ;;
     full) exec >/dev/full ;;
-    # A FIFO opened read-write as well, so that opening it to write does not
-    # wait for a reader: once that descriptor is closed, none is left.
-    gone) pipe=$(mktemp -u) && mkfifo "$pipe" && exec 3<>"$pipe" >"$pipe" 3<&- && rm "$pipe" ;;
+    # A FIFO, opened read-write first so that opening it to write does not
+    # wait for a reader: once that descriptor is closed, no reader is left.
+    gone)
+        pipe=$(mktemp -u) && mkfifo "$pipe" || exit 1
+        exec 3<>"$pipe"
+        exec >"$pipe" 3<&-
+        rm "$pipe" ;;
     *) exec >"$o" ;;
 esac
 case $e in closed) exec 2>&- ;; *) exec 2>"$e" ;; esac

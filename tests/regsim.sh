@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The stand-in device keeps the promises of the table in probe-cases.sh,
 # which the driver on the board keeps too.
@@ -6,7 +6,7 @@
 DEVCLIENT=$1
 # shellcheck source=lab/sim/layer.sh
 . "$(dirname "$0")/../lab/sim/layer.sh"
-need_namespace regsim "$@"
+need_device regsim
 
 # shellcheck source=tests/probe-cases.sh
 . "$(dirname "$0")/probe-cases.sh"

@@ -46,7 +46,7 @@ same "the signed release, as reprotest's" "$(cat "$d1/SHA256SUMS")" \
     "$(cat "$scratch/reprotest/control/source-root/dist/$name/SHA256SUMS")"
 # Its files, as the targets' table (cmake/targets) names them.
 mapfile -t arches < <(dpkg --print-architecture; regrw_arches glibc)
-mapfile -t files < <(for t in $(regrw_targets build musl); do echo "$d1/$name-$(regrw_target "$t" file)"; done)
+mapfile -t files < <(for t in $(regrw_rows build libc musl); do echo "$d1/$name-$(regrw_field build "$t" file)"; done)
 debs=("${arches[@]/#/regrw_${version}_}")
 same "the release's files" "$(cd "$d1" && LC_ALL=C ls)" \
     "$(printf '%s\n' SHA256SUMS SHA256SUMS.asc "${files[@]#"$d1"/}" "$name.tar.gz" "${debs[@]/%/.deb}" | LC_ALL=C sort)"

@@ -29,8 +29,8 @@ kernel_fetched() {
 cross_args() {
     local target triple karch
     [ "$1" != "$(dpkg --print-architecture)" ] || return 0
-    for target in $(regrw_targets build glibc); do
-        [ "$(regrw_target "$target" arch)" = "$1" ] && triple=$(regrw_target "$target" triple)
+    for target in $(regrw_rows build libc glibc); do
+        [ "$(regrw_field build "$target" arch)" = "$1" ] && triple=$(regrw_field build "$target" triple)
     done
     [ -n "${triple:-}" ] || { say "no Debian build of $1 in cmake/targets"; return 1; }
     karch=${triple%%-*}
