@@ -59,10 +59,11 @@ apt_cannot() {
     apt_say "$1${apt_stale:+ (apt-get update failed for $apt_stale)}"
 }
 
-# apt_mirror SUITE: the mirror apt's sources take SUITE from.
+# apt_mirror SUITE: the mirror apt's sources take SUITE from, as apt would
+# fetch its release file (an empty suite, such as testing's -security, has
+# no index to find it by).
 apt_mirror() {
-    # shellcheck disable=SC2016 # apt's own format words
-    apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' | awk -v r="$1" '$2 == r { print $1; exit }'
+    apt-get update --print-uris 2>/dev/null | sed -n "s|^'\(.*/\)dists/$1/InRelease' .*|\1|p" | head -1
 }
 # debian_root DIR SUITE ARCH PACKAGES: a Debian root of SUITE for ARCH in
 # DIR, with PACKAGES (comma-separated) installed, made by mmdebstrap from
