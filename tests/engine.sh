@@ -131,7 +131,7 @@ check() {
 # the tables again sets repeat, and sessions and refusals, run once, are
 # passed over; prefix starts each label.
 before_finish=flush
-dwords='' pending='' c_kind='' c_label='' session_ok=1 seeks_logged='' repeat='' pass=lax prefix=''
+dwords='' pending='' c_kind='' c_label='' outcome_held='' seeks_logged='' repeat='' pass=lax prefix=''
 
 device() { flush; dwords=$*; }
 dcheck() {
@@ -175,7 +175,7 @@ session() {
     flush
     s_words=
     while [ "$1" != -- ]; do s_words="$s_words $1"; shift; done
-    c_kind=session session_ok=1
+    c_kind=session outcome_held=
     [ -z "$repeat" ] || return 0
     LIMIT=$limit KILLED=$scratch/killed SESSION=$engine_dir/session.sh
     export REGRW RUNNER LIMIT KILLED SESSION
@@ -189,17 +189,17 @@ session() {
 outcome() {
     [ -z "$repeat" ] || return 0
     c_label=$prefix$1
-    verdict "$c_label" "$2" "$3" "$4"
-    session_ok=$?
+    outcome_held=
+    verdict "$c_label" "$2" "$3" "$4" && outcome_held=1
 }
 log_count() {
-    [ -z "$repeat" ] && [ "$session_ok" = 0 ] || return 0
+    [ -z "$repeat" ] && [ -n "$outcome_held" ] || return 0
     lc_label=$1 lc_want=$2 lc_got=; shift 2
     for lc_pattern; do lc_got="$lc_got $(grep -c -e "$lc_pattern" "$scratch/log")"; done
     same "$c_label: $lc_label" "${lc_got# }" "$lc_want"
 }
 session_log() {
-    [ -z "$repeat" ] && [ "$session_ok" = 0 ] || return 0
+    [ -z "$repeat" ] && [ -n "$outcome_held" ] || return 0
     same "$c_label: device log" "$(cat "$scratch/log")" "$(device_log "$1")"
 }
 # A refusal is one line, naming the word refused.

@@ -3,7 +3,7 @@
 # Measures one register read, run inside a device namespace with the stand-in
 # (scripts/bench and the bench-guard test set that up), against the floor: a
 # minimal C program making the same system calls (the reference).
-#  - wall time (hyperfine medians, the programs taking turns): regrw within
+#  - wall time (the programs taking turns, turns.sh): regrw within
 #    1.05 times the reference, with its excess over /bin/true, the cost of
 #    starting any program at all; the shell pipeline a user would write
 #    without it (pipeline), for information;
@@ -73,48 +73,22 @@ if [ "$mode" = instructions ]; then
     finish
 fi
 
-# Wall time is taken in turns: a block of runs of each program, then the
-# next's, the order reversed every round, so that the machine's drift falls
-# on all of them alike; each comparison is the median of its per-round
-# ratios (or differences).
+# Wall time, in turns (turns.sh); each comparison the median of its
+# per-round ratios, or differences.
+# shellcheck source=lab/bench/turns.sh
+. "$(dirname "$0")/turns.sh"
 rounds=10 runs=200
-echo "== wall time, hyperfine, in turns ($rounds rounds of $runs runs each, the order reversed every round)"
-names=(regrw reference true pipeline)
-commands=("$regrw 0 2" "$reference 0 2" /bin/true "sh $pipeline")
-for ((round = 0; round < rounds; round++)); do
-    order=(0 1 2 3)
-    ((round % 2 == 0)) || order=(3 2 1 0)
-    for p in "${order[@]}"; do
-        hyperfine -N --style none --warmup 5 --runs "$runs" --export-json "$scratch/block.json" \
-            "${commands[p]}" >"$scratch/time.log" 2>&1 || { cat "$scratch/time.log"; exit 1; }
-        sed -n "s/^ *\"median\": \([0-9.e-]*\),\$/$round ${names[p]} \1/p" "$scratch/block.json"
-    done
-done >"$scratch/turns"
-# median WHAT: over the rounds, the median of WHAT: a program's time (its
-# name; microseconds), ratio (regrw / reference), over and ref-over
-# (microseconds over /bin/true), or pipeline-ratio (pipeline / regrw).
-median() {
-    awk -v what="$1" '{ t[$1 " " $2] = $3; rounds[$1] = 1 }
-        END {
-            for (i in rounds) {
-                regrw = t[i " regrw"]; reference = t[i " reference"]; floor = t[i " true"]
-                if (what == "ratio") v = regrw / reference
-                else if (what == "over") v = (regrw - floor) * 1e6
-                else if (what == "ref-over") v = (reference - floor) * 1e6
-                else if (what == "pipeline-ratio") v = t[i " pipeline"] / regrw
-                else v = t[i " " what] * 1e6
-                print v
-            }
-        }' "$scratch/turns" | sort -g |
-        awk '{ v[NR] = $1 } END { printf "%.2f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+echo "== wall time, in turns ($rounds rounds of $runs runs each, the order reversed every round)"
+turns "$rounds" "$runs" "$regrw" "$reference" /bin/true "$pipeline" >"$scratch/turns"
+us() { median "$@" <"$scratch/turns" | awk '{ printf "%.0f", $1 * 1e6 }'; }
+ratio_of() { median "$@" <"$scratch/turns" | awk '{ printf "%.2f", $1 }'; }
 printf '  medians of the rounds: regrw 0 2 %s us, reference %s us, /bin/true %s us, pipeline %s us\n' \
-    "$(median regrw)" "$(median reference)" "$(median true)" "$(median pipeline)"
+    "$(us "$regrw")" "$(us "$reference")" "$(us /bin/true)" "$(us "$pipeline")"
 printf '  regrw over /bin/true: %s us; reference over /bin/true: %s us (medians of the differences)\n' \
-    "$(median over)" "$(median ref-over)"
-printf '  pipeline / regrw: %s (information)\n' "$(median pipeline-ratio)"
-printf '  regrw / reference: %s (median of %d per-round ratios)\n' "$(median ratio)" "$rounds"
-verdict "regrw / reference" "$(median ratio)" "<=" 1.05
+    "$(us "$regrw" - /bin/true)" "$(us "$reference" - /bin/true)"
+printf '  pipeline / regrw: %s (information)\n' "$(ratio_of "$pipeline" / "$regrw")"
+printf '  regrw / reference: %s (median of %d per-round ratios)\n' "$(ratio_of "$regrw" / "$reference")" "$rounds"
+verdict "regrw / reference" "$(ratio_of "$regrw" / "$reference")" "<=" 1.05
 
 measure_instructions
 
