@@ -1,17 +1,35 @@
 // SPDX-License-Identifier: MIT
-#include "cli_oracle.h"
-
+// The command-line front end against a fake device, and an oracle written
+// apart from the tool that predicts every outcome: status, standard output,
+// standard error and the request the device receives. Its number conversion
+// works over __int128 on std::string, and its escapes with a table of its
+// own, unlike the tool's. Two uses: in number_test, the proof that every
+// short string is converted as it says; built with REGRW_FUZZ, the
+// fuzzer's entry (tests/fuzz), which holds any input to it.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "reg_device.h"
 
 // The tool's main, built under this name beside the tests.
 int regrw_main(int argc, char *argv[]);
 
-namespace oracle {
-
-FakeDevice fake;
-
 namespace {
+
+// The device behind the front end (reg_transfer, below): it counts the
+// calls, keeps the request, and answers as set.
+struct FakeDevice {
+    int calls = 0;
+    reg_request seen{};
+    int32_t word = 0;  // what a read gets
+    bool fail = false;
+} fake;
 
 using i128 = __int128;
 
@@ -83,8 +101,9 @@ std::string outcome(int status, const std::string &out, const std::string &err, 
     return text.append("\n");
 }
 
-}  // namespace
-
+// What the front end must do with ARGS (the argument vector, the program
+// name first) against the fake device as it is set, as text to compare and
+// to show.
 std::string predict(const std::vector<std::string> &args)
 {
     const size_t argc = args.size();
@@ -117,8 +136,8 @@ std::string predict(const std::vector<std::string> &args)
     return outcome(0, line, "", 1, req);
 }
 
-// Its streams are made once and rewound for each run: a proof runs it
-// millions of times.
+// What it does with them, as the same text. Its streams are made once and
+// rewound for each run: the proof runs it millions of times.
 std::string run(std::vector<std::string> args)
 {
     static char *out = nullptr;
@@ -148,18 +167,85 @@ std::string run(std::vector<std::string> args)
     return outcome(status, std::string(out, out_size), std::string(err, err_size), fake.calls, fake.seen);
 }
 
-}  // namespace oracle
+}  // namespace
 
 // The fake device: counts the calls, keeps the request, and answers as set.
 int reg_transfer(reg_request &req)
 {
-    ++oracle::fake.calls;
-    oracle::fake.seen = req;
-    if (oracle::fake.fail) {
+    ++fake.calls;
+    fake.seen = req;
+    if (fake.fail) {
         (void)fputs("device failed\n", stderr);
         return -1;
     }
     if (req.rw == 0)
-        req.data = oracle::fake.word;
+        req.data = fake.word;
     return 0;
 }
+
+#ifdef REGRW_FUZZ
+// Input: 4 bytes, the word the fake device reads back; 1 byte, whether it
+// fails (odd) or not; then the argument vector, entries separated by NUL
+// bytes (at most 6 entries).
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
+{
+    if (size < 5)
+        return 0;
+    fake = FakeDevice{};
+    memcpy(&fake.word, bytes, 4);
+    fake.fail = bytes[4] & 1;
+    std::vector<std::string> args;
+    const std::string rest(reinterpret_cast<const char *>(bytes + 5), size - 5);
+    for (size_t pos = 0, nul = 0; !rest.empty() && nul != std::string::npos; pos = nul + 1) {
+        nul = rest.find('\0', pos);
+        args.push_back(rest.substr(pos, nul - pos));
+    }
+    if (args.size() > 6)
+        return 0;
+    const std::string want = predict(args);
+    const std::string got = run(args);
+    if (got != want) {
+        (void)fprintf(stderr, "mismatch for %zu arguments:", args.size());
+        for (const std::string &a : args)
+            (void)fprintf(stderr, " [%s]", a.c_str());
+        (void)fprintf(stderr, "\n%s  wanted:\n%s", got.c_str(), want.c_str());
+        abort();
+    }
+    return 0;
+}
+#else
+#include <gtest/gtest.h>
+
+// Every string of up to 5 characters over the grammar's own (the bounds of
+// each digit range, x, X, the signs, a blank and a tab) and each range's
+// neighbours, as DATA, whose written word shows the value whole: converted
+// exactly as the oracle says, or refused with the refusal's own text.
+TEST(Conversion, EveryShortString)
+{
+    const std::string alphabet = "019afAFxX+- \t/:@G`g";
+    fake = FakeDevice{};
+    std::string text;
+    long mismatches = 0;
+    long runs = 0;
+    // text counts through every string, the first character turning fastest.
+    for (;;) {
+        const std::vector<std::string> args{"regrw", "1", "0", text};
+        ++runs;
+        const std::string want = predict(args);
+        const std::string got = run(args);
+        if (got != want && ++mismatches <= 5)
+            ADD_FAILURE() << "regrw 1 0 [" << text << "]:\n" << got << "  wanted:\n" << want;
+        size_t i = 0;
+        while (i < text.size() && text[i] == alphabet.back())
+            text[i++] = alphabet.front();
+        if (i == text.size()) {
+            if (text.size() == 5)
+                break;
+            text += alphabet.front();
+        } else {
+            text[i] = alphabet[alphabet.find(text[i]) + 1];
+        }
+    }
+    EXPECT_EQ(mismatches, 0) << "of " << runs << " runs";
+}
+#endif
