@@ -31,7 +31,7 @@ if(CMAKE_CROSSCOMPILING)
 endif()
 option(REGRW_TEST_TOOLS "Build the tests' device client and errno words" OFF)
 option(REGRW_SIM "Build the stand-in register device, regsim (needs libfuse3)" OFF)
-option(REGRW_ARM "Also build the 32-bit ARM binaries and run the suites on them" ON)
+option(REGRW_ARM "Also build every ARM row of cmake/targets and run the suites on them" ON)
 option(REGRW_VERIFY "Also build the sanitized tree and the fuzzer, and run them" ON)
 
 add_compile_options(-Wall -Wextra)

@@ -7,7 +7,7 @@
 #    (static, musl) and Debian's builds (dynamic), each run under qemu-user
 #    as its row's processors;
 #  - sanitize/: everything under AddressSanitizer and UndefinedBehaviorSanitizer,
-#    built with clang, plus the command-line fuzzer.
+#    its C++ compiled by clang, plus the command-line fuzzer.
 
 # regrw_test(NAME TIER COMMAND...): a test in its tier, a CTest label
 # (ctest -L quick): quick, the tool's own checks, natively; arm, the ARM
