@@ -35,7 +35,7 @@ case $1 in
         for table in tests/*-cases.sh; do
             (set +u; n=0
              for word in device dcheck probe strict outcome log_count session_log refused; do eval "$word() { :; }"; done
-             # shellcheck disable=SC2317 # called by the table
+             # shellcheck disable=SC2317,SC2329 # called by the table
              session() {
                  while [ "$1" != -- ]; do shift; done
                  n=$((n + 1)); printf '# shellcheck shell=sh\n%s\n' "$2" >"$scratch/${table#tests/}-session-$n"
