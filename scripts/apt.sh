@@ -90,8 +90,10 @@ debian_root() {
         options+=(--variant=minbase)
     else
         options+=(--variant=custom --mode=chrootless)
-        mkdir -p "$dir"
-        sandbox=(bwrap --ro-bind / / --bind "$dir" "$dir" --dev /dev --proc /proc --perms 1777 --tmpfs /tmp --tmpfs /run)
+        mkdir -p "$dir" "$dir.tmp" && chmod 1777 "$dir.tmp"
+        local TMPDIR=$dir.tmp
+        sandbox=(bwrap --ro-bind / / --bind "$dir" "$dir" --bind "$TMPDIR" "$TMPDIR" --setenv TMPDIR "$TMPDIR"
+                 --dev /dev --proc /proc --tmpfs /run)
         [ ! -e /usr/share/debconf/confmodule ] || sandbox+=(--ro-bind /dev/null /usr/share/debconf/confmodule)
     fi
     # mmdebstrap's own apt-get update stops at an index that fails, which
@@ -99,8 +101,8 @@ debian_root() {
     # (apt_update), which says so once and goes on with the lists it has.
     local hook
     # shellcheck disable=SC2016 # expanded by the hook's shell
-    printf -v hook 'env -u REGRW_APT_STATE APT_CONFIG="$MMDEBSTRAP_APT_CONFIG" bash -c %q' \
-        ". $(printf %q "$(readlink -f "${BASH_SOURCE[0]}")"); apt_update"
+    printf -v hook 'env -u REGRW_APT_STATE TMPDIR=%q APT_CONFIG="$MMDEBSTRAP_APT_CONFIG" bash -c %q' \
+        "${TMPDIR:-/tmp}" ". $(printf %q "$(readlink -f "${BASH_SOURCE[0]}")"); apt_update"
     options+=(--setup-hook="$hook")
     if [ "$suite" = "$(debian-distro-info --testing)" ]; then
         apt_say "$suite is Debian's testing: an index past its Valid-Until is taken, as a mirror of testing may serve it"
@@ -112,5 +114,6 @@ debian_root() {
         apt_say "cannot make a $suite root for $arch: $(grep -m1 '^E: ' "$dir.log" || tail -1 "$dir.log")"
         return 1
     fi
+    rm -rf "$dir.tmp"
     sed -n 's/^[^:]*: warning: /warning: /p' "$dir.log" | while read -r line; do apt_say "$line"; done
 }
