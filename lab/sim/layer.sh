@@ -20,16 +20,25 @@ on_device() {
         *) timeout -k 2 "$od_limit" "$devns" "$device_kind" -- "$@" ;;
     esac
 }
-# Status 1 with nothing to run but true: the stand-in refused the words.
+# in_devns KIND [WORD...]: devns with nothing to run but true, its words in
+# $scratch/why, with a line for a start that outlived the limit.
+in_devns() {
+    timeout -k 2 "$limit" "$devns" "$@" -- true >"$scratch/why" 2>&1
+    status=$?
+    ! killed || echo "no answer within $limit s: killed" >>"$scratch/why"
+    return "$status"
+}
+# Status 1: the stand-in refused the words. What it said is shown either way.
 device_refuses() {
-    timeout -k 2 "$limit" "$devns" regsim "$@" -- true >"$scratch/why" 2>&1
-    [ $? = 1 ] && cat "$scratch/why"
+    in_devns regsim "$@"
+    cat "$scratch/why"
+    [ "$status" = 1 ]
 }
 
 # need_device KIND: ends the suite (a skip, or a failure under CI) where no
 # node of KIND can be made here.
 need_device() {
-    timeout -k 2 "$limit" "$devns" "$1" -- true >"$scratch/why" 2>&1 && return
+    in_devns "$1" && return
     skip "no private device namespace with $1 here: $(tail -1 "$scratch/why")"
     finish
 }
