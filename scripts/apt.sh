@@ -108,12 +108,14 @@ debian_root() {
         apt_say "$suite is Debian's testing: an index past its Valid-Until is taken, as a mirror of testing may serve it"
         options+=(--aptopt='Acquire::Check-Valid-Until "false"')
     fi
-    if ! "${sandbox[@]}" mmdebstrap "${options[@]}" "$suite" "$dir" "deb [signed-by=$keyring] $mirror $suite main" \
-            "deb [signed-by=$keyring] $mirror $suite-updates main" "deb [signed-by=$keyring] $security $suite-security main" \
-            >"$dir.log" 2>&1; then
+    local made=0
+    "${sandbox[@]}" mmdebstrap "${options[@]}" "$suite" "$dir" "deb [signed-by=$keyring] $mirror $suite main" \
+        "deb [signed-by=$keyring] $mirror $suite-updates main" "deb [signed-by=$keyring] $security $suite-security main" \
+        >"$dir.log" 2>&1 || made=$?
+    rm -rf "$dir.tmp"
+    if ((made != 0)); then
         apt_say "cannot make a $suite root for $arch: $(grep -m1 '^E: ' "$dir.log" || tail -1 "$dir.log")"
         return 1
     fi
-    rm -rf "$dir.tmp"
     sed -n 's/^[^:]*: warning: /warning: /p' "$dir.log" | while read -r line; do apt_say "$line"; done
 }
