@@ -1,11 +1,9 @@
 # SPDX-License-Identifier: MIT
-# Every build option of the project in one place, but for the toolchain
-# file's: REGRW_TARGET (toolchain.cmake) and REGRW_MUSL_DIR (musl.cmake, which
-# it includes). The project is a guest in whoever builds it: their toolchain
-# decides how the tool is linked and stripped, and their flags (CFLAGS,
-# CXXFLAGS, LDFLAGS, or a toolchain file's cache) are used as given and
-# never weakened; the project adds its language, its warnings, what keeps
-# the tool lean to start, and only the hardening they leave unsaid.
+# Every build option but the toolchain file's (REGRW_TARGET, REGRW_MUSL_DIR).
+# The project is a guest in whoever builds it: their toolchain decides how
+# the tool is linked and stripped, and their flags are used as given, never
+# weakened; the project adds its language, its warnings, what keeps the
+# tool lean to start, and only the hardening they leave unsaid.
 if(REGRW_MUSL_MISSING)
   message(FATAL_ERROR "regrw: musl for ${REGRW_MUSL_MISSING} is missing: scripts/fetch musl")
 endif()
@@ -16,16 +14,12 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
   set(CMAKE_BUILD_TYPE Release)
 endif()
 
-# Static linking for whoever asks; the standalone file's toolchain file
-# (toolchain.cmake, for a musl target) links everything it builds
-# statically itself.
+# Static linking for whoever asks.
 option(REGRW_STATIC "Link regrw and the tests' tools statically" OFF)
 # Warnings are errors in the project's own builds (scripts/setup), never in
 # a builder's: the next compiler's first new warning must not break an image.
 option(REGRW_WERROR "Make compiler warnings errors" OFF)
-# What is built beside the tool. The tests run in the native build, with
-# the ARM builds and the proof builds beside it (verification-builds.cmake);
-# a cross build makes the tool alone, and its test tools on demand.
+# A cross build makes the tool alone, and its test tools on demand.
 if(CMAKE_CROSSCOMPILING)
   option(BUILD_TESTING "Build the tests" OFF)
 endif()
@@ -40,12 +34,10 @@ if(REGRW_WERROR)
 endif()
 # The one version number, project(regrw VERSION ...), in every binary.
 add_compile_definitions(REGRW_VERSION="${PROJECT_VERSION}")
-# Nothing built depends on where the tree lies, so that anyone can rebuild
-# a release bit for bit.
+# Nothing built depends on where the tree lies: a release rebuilds bit for bit.
 add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
 
-# What scripts/fetch downloaded for the ARM builds, the board and the tests:
-# nothing is downloaded after it.
+# What scripts/fetch downloaded: nothing is downloaded after it.
 include(${CMAKE_CURRENT_LIST_DIR}/targets.cmake)
 regrw_project(regrw_fetch_default fetch-dir)
 set(REGRW_FETCH_DIR ${regrw_fetch_default} CACHE PATH "The folder scripts/fetch unpacks into")
@@ -58,9 +50,8 @@ if(REGRW_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# The hardening Debian gives its packages, each part only where the
-# builder's flags say nothing of it: a builder's -D_FORTIFY_SOURCE=3 stays 3,
-# and a toolchain's -z norelro stays. Their flags reach the link line too.
+# Debian's hardening, each part only where the builder's flags (which
+# reach the link line too) say nothing of it: their _FORTIFY_SOURCE=3 stays.
 string(TOUPPER "${CMAKE_BUILD_TYPE}" regrw_type)
 set(regrw_said " ${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS} ${CMAKE_C_FLAGS_${regrw_type}} ${CMAKE_CXX_FLAGS_${regrw_type}}")
 set(regrw_said_link "${regrw_said} ${CMAKE_EXE_LINKER_FLAGS} ${CMAKE_EXE_LINKER_FLAGS_${regrw_type}} ${CMAKE_C_LINK_FLAGS} ${CMAKE_CXX_LINK_FLAGS} ")
@@ -79,8 +70,8 @@ endif()
 if(NOT regrw_said MATCHES "_FORTIFY_SOURCE" AND NOT REGRW_SANITIZE)
   add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>")
 endif()
-# Full RELRO, where nothing says otherwise (the standalone file's toolchain
-# says norelro: nothing applies it at run time in a static musl file).
+# Full RELRO, where nothing says otherwise (the standalone file says
+# norelro: nothing applies it in a static musl file).
 if(NOT regrw_said_link MATCHES "relro")
   add_link_options(-Wl,-z,relro)
 endif()
@@ -91,20 +82,23 @@ if(NOT regrw_said_link MATCHES "execstack")
   add_link_options(-Wl,-z,noexecstack)
 endif()
 
-# The tool is started once per register access, often thousands of times from
-# a shell loop: it must cost no more to start than a C program. No exceptions
-# or RTTI, and nothing from the C++ runtime may be loaded at run time.
+# Started once per register access, often thousands of times from a loop,
+# the tool may cost no more to start than a C program: no exceptions or
+# RTTI, and nothing of the C++ runtime loaded at run time.
 function(regrw_lean_binary target)
   target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti)
   if(NOT REGRW_SANITIZE)
     target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed)
   endif()
-  if(REGRW_STATIC)
-    regrw_static_binary(${target})
-  endif()
+  regrw_static_binary(${target})
 endfunction()
 
-# Linked statically; stripping is the packager's, or the toolchain file's.
-function(regrw_static_binary target)
-  target_link_options(${target} PRIVATE -static)
+# regrw_static_binary(TARGET...): linked statically where REGRW_STATIC asks;
+# stripping is the packager's, or the toolchain file's.
+function(regrw_static_binary)
+  if(REGRW_STATIC)
+    foreach(target IN LISTS ARGN)
+      target_link_options(${target} PRIVATE -static)
+    endforeach()
+  endif()
 endfunction()

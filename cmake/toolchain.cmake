@@ -1,8 +1,6 @@
 # SPDX-License-Identifier: MIT
 # The toolchain file of every target: -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain.cmake
-# -DREGRW_TARGET=NAME, whose row in cmake/targets says the compiler, its
-# root, the C library and how its files are run here. What a C library
-# needs of its own is in musl.cmake.
+# -DREGRW_TARGET=NAME, a build row of cmake/targets.
 if(NOT REGRW_TARGET)
   message(FATAL_ERROR "regrw: say which target with -DREGRW_TARGET= (a build row of cmake/targets)")
 endif()

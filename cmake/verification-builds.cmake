@@ -1,20 +1,12 @@
 # SPDX-License-Identifier: MIT
-# How a test is declared, for tests/ and lab/bench/ alike (regrw_test), and
-# the builds of the same sources that exist to be tested, made beside the
-# native one so that every test run proves them too:
-#  - one for each ARM target of cmake/targets (its musl and glibc rows),
-#    in a folder named as its row: the files to copy onto any board
-#    (static, musl) and Debian's builds (dynamic), each run under qemu-user
-#    as its row's processors;
-#  - sanitize/: everything under AddressSanitizer and UndefinedBehaviorSanitizer,
-#    its C++ compiled by clang, plus the command-line fuzzer.
+# How a test is declared (regrw_test), and the builds of the same sources
+# made beside the native one so that every test run proves them too: one
+# for each ARM row of cmake/targets, in a folder named as its row; and
+# sanitize/, everything under AddressSanitizer and UndefinedBehaviorSanitizer,
+# its C++ compiled by clang, plus the command-line fuzzer.
 
-# regrw_test(NAME TIER COMMAND...): a test in its tier, a CTest label
-# (ctest -L quick): quick, the tool's own checks, natively; arm, the ARM
-# builds under emulation; verify, the proof builds, the analysers and the
-# guards; board, the driver and the emulated board; package, installs and
-# packages. It skips with 77 and finds the fetch folder; regrw_env adds to
-# its environment.
+# regrw_test(NAME TIER COMMAND...): a test labelled with its tier (HACKING
+# names them); it skips with 77, and regrw_env adds to its environment.
 function(regrw_test name tier)
   add_test(NAME ${name} COMMAND ${ARGN})
   set_tests_properties(${name} PROPERTIES LABELS ${tier} SKIP_RETURN_CODE 77 TIMEOUT 900
@@ -26,7 +18,8 @@ if(CMAKE_CROSSCOMPILING OR REGRW_SANITIZE)
 endif()
 
 include(ExternalProject)
-regrw_targets(REGRW_ARM_TARGETS musl glibc)
+regrw_project(REGRW_ARM_TARGETS rows build libc musl glibc)
+string(REPLACE "\n" ";" REGRW_ARM_TARGETS "${REGRW_ARM_TARGETS}")
 if(NOT REGRW_ARM)
   set(REGRW_ARM_TARGETS "")
 endif()
