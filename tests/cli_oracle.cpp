@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The command-line front end against a fake device, and an oracle written
-// apart from the tool that predicts every outcome: status, standard output,
-// standard error and the request the device receives. Its number conversion
-// works over __int128 on std::string, and its escapes with a table of its
-// own, unlike the tool's. Two uses: in number_test, the proof that every
-// short string is converted as it says; built with REGRW_FUZZ, the
-// fuzzer's entry (tests/fuzz), which holds any input to it.
+// apart from the tool (__int128 on std::string, escapes by a table) that
+// predicts every outcome: status, streams and the request the device gets.
+// In number_test, the proof over every short string; built with
+// REGRW_FUZZ, the fuzzer's entry (fuzz.sh).
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -22,8 +20,7 @@ int regrw_main(int argc, char *argv[]);
 
 namespace {
 
-// The device behind the front end (reg_transfer, below): it counts the
-// calls, keeps the request, and answers as set.
+// The device behind the front end (reg_transfer, below).
 struct FakeDevice {
     int calls = 0;
     reg_request seen{};
@@ -85,25 +82,20 @@ std::string shown(const std::string &text)
     return out;
 }
 
-// An outcome as text, to compare and to show: the written word counts only
-// for a write.
+// An outcome as text, to compare and to show: the word counts for a write.
 std::string outcome(int status, const std::string &out, const std::string &err, int transfers,
-                           const reg_request &req)
+                    const reg_request &req)
 {
-    std::string text = "  status ";
-    text.append(std::to_string(status)).append("\n  stdout [").append(out).append("]\n  stderr [").append(err);
-    text.append("]\n  transfers ").append(std::to_string(transfers));
-    if (transfers != 0) {
-        text.append(", request ").append(std::to_string(req.rw)).append(" ").append(std::to_string(req.reg_num));
-        if (req.rw != 0)
-            text.append(" ").append(std::to_string(req.data));
-    }
-    return text.append("\n");
+    std::string text = "  status " + std::to_string(status) + "\n  stdout [" + out + "]\n  stderr [" + err +
+                       "]\n  transfers " + std::to_string(transfers);
+    if (transfers != 0)
+        text += ", request " + std::to_string(req.rw) + " " + std::to_string(req.reg_num);
+    if (transfers != 0 && req.rw != 0)
+        text.append(" ").append(std::to_string(req.data));
+    return text + "\n";
 }
 
-// What the front end must do with ARGS (the argument vector, the program
-// name first) against the fake device as it is set, as text to compare and
-// to show.
+// What the front end must do with ARGS (argv) against the fake device.
 std::string predict(const std::vector<std::string> &args)
 {
     const size_t argc = args.size();
@@ -111,20 +103,18 @@ std::string predict(const std::vector<std::string> &args)
                               " <R/W> <REG_NUM> [DATA]\n\tR/W - Read = 0 Write = 1\n\tREG_NUM - [0:2]\n"
                               "\tDATA - data to be written to reg\n";
     const auto refused = [&usage](const std::string &err) { return outcome(-1, usage, err, 0, {}); };
-    const i128 i32_min = INT32_MIN;
-    const i128 i32_max = INT32_MAX;
     i128 rw = 0;
     i128 reg = 0;
     i128 data = 0;
     if (argc < 3 || argc > 4)
         return refused("");
-    if (!number(args[1], i32_min, i32_max, &rw))
+    if (!number(args[1], INT32_MIN, INT32_MAX, &rw))
         return refused("invalid R/W: " + shown(args[1]) + "\n");
-    if (!number(args[2], i32_min, i32_max, &reg))
+    if (!number(args[2], INT32_MIN, INT32_MAX, &reg))
         return refused("invalid REG_NUM: " + shown(args[2]) + "\n");
     if ((argc != 3 || rw != 0) && (argc != 4 || rw != 1))
         return refused("");
-    if (argc == 4 && !number(args[3], i32_min, UINT32_MAX, &data))
+    if (argc == 4 && !number(args[3], INT32_MIN, UINT32_MAX, &data))
         return refused("invalid DATA: " + shown(args[3]) + "\n");
     const reg_request req{static_cast<int32_t>(rw), static_cast<int32_t>(reg),
                           static_cast<int32_t>(static_cast<uint32_t>(data & 0xffffffff))};
@@ -136,8 +126,7 @@ std::string predict(const std::vector<std::string> &args)
     return outcome(0, line, "", 1, req);
 }
 
-// What it does with them, as the same text. Its streams are made once and
-// rewound for each run: the proof runs it millions of times.
+// What it does with them. Its streams are made once, for millions of runs.
 std::string run(std::vector<std::string> args)
 {
     static char *out = nullptr;
@@ -169,7 +158,6 @@ std::string run(std::vector<std::string> args)
 
 }  // namespace
 
-// The fake device: counts the calls, keeps the request, and answers as set.
 int reg_transfer(reg_request &req)
 {
     ++fake.calls;
@@ -184,9 +172,8 @@ int reg_transfer(reg_request &req)
 }
 
 #ifdef REGRW_FUZZ
-// Input: 4 bytes, the word the fake device reads back; 1 byte, whether it
-// fails (odd) or not; then the argument vector, entries separated by NUL
-// bytes (at most 6 entries).
+// Input: 4 bytes, the word the fake device reads; 1 byte, odd where it
+// fails; then up to 6 arguments, separated by NUL bytes.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
     if (size < 5)
@@ -216,10 +203,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 #else
 #include <gtest/gtest.h>
 
-// Every string of up to 5 characters over the grammar's own (the bounds of
-// each digit range, x, X, the signs, a blank and a tab) and each range's
-// neighbours, as DATA, whose written word shows the value whole: converted
-// exactly as the oracle says, or refused with the refusal's own text.
+// Every string of up to 5 characters over the grammar's own and each digit
+// range's neighbours, as DATA (its word shows the value whole), converted
+// or refused exactly as the oracle says.
 TEST(Conversion, EveryShortString)
 {
     const std::string alphabet = "019afAFxX+- \t/:@G`g";

@@ -1,20 +1,13 @@
 // SPDX-License-Identifier: MIT
-// devclient: a client of the test's own for a register device, to check that
-// the device (a stand-in, or the driver) answers what it should and logs what
-// it was sent. It does exactly what its arguments say, one system call a
-// step, and prints each call's result, so a test can hold the device's log
-// against what really reached it.
-//
-// Usage: devclient PATH r|w|rw[+sync|+dsync] [STEP...], a STEP being seek N
-// (SEEK_SET), seekcur N (SEEK_CUR), read SIZE or write HEX (two hexadecimal
-// digits a byte). The node is closed after the last step. Each call prints
-// a line: "open -> ok", "seek N -> POSITION", "read SIZE -> COUNT BYTES...",
-// "write SIZE -> COUNT", "close -> ok", or the call and "-> STRERROR" (and
-// nothing after a failed open). Exits 0 once it has run its steps, whatever
-// their results, 1 when the open failed, 2 on a malformed command.
-//
-// Plain C library calls only: it is also built against musl for the board,
-// with no C++ library there.
+// devclient PATH r|w|rw[+sync|+dsync] [STEP...]: the tests' client for a
+// register device (a stand-in or the driver), one system call a step, each
+// printing its result, so a test holds the device's answers and log to what
+// really reached it. A STEP: seek N (SEEK_SET), seekcur N (SEEK_CUR), read
+// SIZE or write HEX (two digits a byte); a close follows the last. Lines:
+// "open -> ok", "seek N -> POSITION", "read SIZE -> COUNT BYTES...", "write
+// SIZE -> COUNT", "close -> ok", or the call and "-> STRERROR". Exits 0
+// once its steps ran, 1 where the open failed, 2 on a malformed command.
+// Plain C library calls only: the board's is built against musl.
 #include <errno.h>
 #include <fcntl.h>
 #include <stdint.h>

@@ -1,13 +1,9 @@
 /* SPDX-License-Identifier: MIT */
-/* errwords NAME...: for each errno name, one line "NAME NUMBER MESSAGE", the
- * number and the message as the C library this is built with has them. It
- * is built beside each build of the tool with the same toolchain, so the
- * tests expect the very words that build's binary prints: a static file
- * carries its own C library's messages (musl says "I/O error" where the GNU
- * C library says "Input/output error"). Exits 2 on an unknown name.
- * errwords --exec FILE [ARG...]: runs FILE with execv, which no shell stands
- * behind to try a refused file as a script, and where the kernel refuses it
- * prints the errno's line and exits 1. */
+/* errwords NAME...: for each errno name, one line "NAME NUMBER MESSAGE", as
+ * the C library of the tool's build beside it has them (musl says "I/O
+ * error" where glibc says "Input/output error"). Exits 2 on an unknown name.
+ * errwords --exec FILE [ARG...]: runs FILE with execv, no shell behind to
+ * try it as a script; where the kernel refuses it, the errno's line, exit 1. */
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>

@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0 OR MIT
 /*
- * test_registers: a register device for trying regrw on a real kernel.
- *
- * A misc character device at /dev/test_registers with nregs 32-bit
- * registers. The file position is the register number: a seek sets it, and
- * a read or write of exactly 4 bytes moves that register's word in host byte
- * order, leaving the position where it is. Faults are module parameters,
- * writable at any moment under /sys/module/test_registers/parameters, so a
- * test can arm and disarm them without reloading; writing values sets the
- * registers afresh. Everything that reaches the driver is logged at info
- * level, one line an event. The parameters and the log are the contract it
- * shares with the user-space stand-in, regsim (test_registers.h).
+ * test_registers: a register device for trying regrw on a real kernel, a
+ * misc device at /dev/test_registers. The file position is the register
+ * number; a read or write of exactly 4 bytes moves that register's word in
+ * host byte order, leaving the position. Faults are module parameters,
+ * writable at any moment, so a test arms them without reloading. What
+ * reaches it is logged at info level, a line an event: the contract it
+ * shares with regsim (test_registers.h).
  */
 #define pr_fmt(fmt) KBUILD_MODNAME ": " fmt
 
@@ -25,11 +21,7 @@
 
 #include "test_registers.h"
 
-/*
- * The registers live as long as the module: nothing that a parameter file
- * can reach is ever freed, and a transfer never waits for an allocation
- * (only parsing values= allocates).
- */
+/* As long as the module: nothing a parameter file reaches is ever freed. */
 static u32 regs[TR_MAX_REGS];
 /* How many words values= gave at load, and whether init is past. */
 static unsigned int nvalues;
@@ -38,10 +30,7 @@ static bool live;
 #define TR_VARIABLE(name, mode, min, max, init, what) static int name = init;
 TR_NUMBER_WORDS(TR_VARIABLE)
 
-/*
- * Numbers as kstrtoint reads them: decimal, or hexadecimal after 0x; no
- * space, and a sign only before decimal digits.
- */
+/* Hexadecimal after 0x, else decimal, where kstrtoint allows a sign. */
 static unsigned int number_base(const char *val)
 {
 	return val[0] == '0' && (val[1] == 'x' || val[1] == 'X') ? 16 : 10;
@@ -80,11 +69,9 @@ static const struct kernel_param_ops number_ops = {
 };
 
 /*
- * The registers' words, register 0 first, separated by commas; the
- * registers after the last word given are 0. Given at load they are the
- * first words; written later they set every register at once. A list that
- * does not parse changes nothing. Parameter writes are serialised by the
- * kernel; nregs is checked against the list at init, once it is known.
+ * The registers' words, the rest 0; written later, they set every register
+ * at once, and a list that does not parse changes nothing. The kernel
+ * serialises parameter writes; init checks nregs against a load's list.
  */
 static int set_values(const char *val, const struct kernel_param *kp)
 {
@@ -122,10 +109,7 @@ out:
 	return ret;
 }
 
-/*
- * The registers' words now, up to the last that is not 0; a read fails
- * rather than cut the list where it does not fit the page sysfs gives.
- */
+/* Up to the last word not 0; failing rather than cut at sysfs's page. */
 static int get_values(char *buf, const struct kernel_param *kp)
 {
 	unsigned int n = min_t(unsigned int, nregs, TR_MAX_REGS);

@@ -21,25 +21,17 @@
 
 /* nregs: 1 to this many registers. */
 #define TR_MAX_REGS 1024
-/*
- * fail_*: 0 (no fault) or an errno that user space knows, up to EHWPOISON;
- * the kernel's own codes from 512 up must never reach it.
- */
+/* fail_*: 0 or an errno user space knows (the kernel's 512 up never). */
 #define TR_MAX_ERRNO 133
 /* short_*: -1 (no fault), or the bytes to move, 0 to 3. */
 #define TR_MAX_SHORT 3
-/* A write's bytes that its log line shows: a word is 4, and a refused
- * write of any size shows what it began with. */
+/* A write's bytes its log shows: a refused one's first few too. */
 #define TR_MAX_LOGGED 16
 
 /*
- * The words that are one number each, every one said once here:
- * X(name, mode, min, max, default, what), mode being its file's under
- * /sys/module/test_registers/parameters (nregs is set at load only). The
- * driver's parameters and their descriptions, and regsim's words and its
- * usage text, are made from this list; a board resets each to its default.
- * What each does is said as it holds for both stand-ins: the driver adds
- * what holds for it alone (set at load only, or its file writable).
+ * The words that are one number each: X(name, mode, min, max, default,
+ * what), mode being its parameter file's. The driver's parameters and
+ * regsim's words and usage are made from it; what says what holds for both.
  */
 #define TR_NUMBER_WORDS(X)							\
 	X(nregs, 0444, 1, TR_MAX_REGS, 3,					\

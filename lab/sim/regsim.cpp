@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 // regsim: a stand-in for the register device, served through FUSE so that
-// every open, seek, read, write and close of the tool goes through the real
-// kernel file interface. It serves one file, mounted on a regular file:
-// position n is register n, and a 4-byte transfer at n moves register n's
-// word in host byte order. It is configured with the test_registers
-// driver's own parameter words and logs in the driver's lines (the contract
-// in lab/driver/test_registers.h), so one table of cases holds both to it.
+// the tool's every call goes through the kernel's file interface: one file,
+// where a 4-byte transfer at position n moves register n's word in host
+// byte order. It takes the test_registers driver's parameter words and logs
+// in its lines (lab/driver/test_registers.h), so one table holds both.
 // Where they differ: a file cannot refuse a seek, so it is always
 // lax_seek=1; its words are set at its start only; and a file's seeks never
 // reach it, so it logs none.
@@ -56,20 +54,16 @@ void log_line(const std::string &line)
 
 std::string hex_bytes(const char *buf, size_t size)
 {
-    static const char digits[] = "0123456789abcdef";
     std::string out;
-    out.reserve(size * 3);
     for (size_t i = 0; i < size; ++i) {
-        const auto byte = static_cast<unsigned char>(buf[i]);
-        out += ' ';
-        out += digits[byte >> 4];
-        out += digits[byte & 0xf];
+        char byte[4];
+        (void)snprintf(byte, sizeof byte, " %02x", static_cast<unsigned char>(buf[i]));
+        out += byte;
     }
     return out;
 }
 
-// The register a transfer addresses, or -1 where there is none: only whole
-// words at a register's own position exist.
+// The register a whole-word transfer addresses, or -1.
 long register_at(off_t pos, size_t size)
 {
     if (pos < 0 || static_cast<uint64_t>(pos) >= device.registers.size() || size != word_size)
@@ -100,8 +94,8 @@ int sim_open(const char * /*path*/, struct fuse_file_info *fi)
     return 0;
 }
 
-// Applies the injected fault of a transfer (fail_*, short_*): the result
-// to hand back, or size when the transfer should go ahead in full.
+// A transfer's injected fault (fail_*, short_*): the result to hand back,
+// size where it goes ahead in full.
 int faulted(int error, int short_count, size_t size)
 {
     if (error)
@@ -166,8 +160,7 @@ void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
             "Any other transfer (no register there, or not 4 bytes) fails with EINVAL.\n"
             "The device is set up with the test_registers driver's parameter words, its\n"
             "numbers read as the driver reads them (decimal, or hexadecimal after 0x):\n");
-    // A file cannot refuse a seek: the one word whose meaning is the
-    // driver's alone.
+    // A file cannot refuse a seek: the one word the driver's alone.
 #define TR_USAGE(name, mode, min, max, init, what) \
     if (strcmp(#name, "lax_seek") != 0)            \
         (void)fprintf(to, "  %-14s %s\n", #name "=N", what);
@@ -190,11 +183,9 @@ void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
     exit(2);
 }
 
-// A number as the driver reads one (kstrtoint, or kstrtou32 for a word of
-// values, with base 16 after a leading 0x and 10 otherwise): one sign in
-// decimal only, no minus where unsigned, no space, at most one newline
-// after; then within [min, max]. Anything else refuses WORD, the word it
-// came in.
+// A number as the driver reads one (kstrtoint, or kstrtou32 for values;
+// base 16 after 0x): one sign in decimal only, no minus where unsigned, no
+// space, at most one newline after; within [min, max], or WORD is refused.
 int64_t number(const char *word, const char *text, bool is_signed, int64_t min, int64_t max)
 {
     const char *p = text;
@@ -209,8 +200,7 @@ int64_t number(const char *word, const char *text, bool is_signed, int64_t min, 
     } else if (*p == '+') {
         ++p;
     }
-    // The bounds lie well within 2^40: past it a number is refused, and
-    // the accumulation cannot overflow however many digits follow.
+    // Past 2^40, far beyond every bound, it stops growing: no overflow.
     constexpr int64_t ceiling = int64_t{1} << 40;
     int64_t magnitude = 0;
     const char *digits = p;
@@ -230,13 +220,8 @@ int64_t number(const char *word, const char *text, bool is_signed, int64_t min, 
     if (*p == '\n')
         ++p;
     const int64_t value = negative ? -magnitude : magnitude;
-    if (p == digits || *p != '\0' || magnitude >= ceiling || value < min || value > max) {
-        std::string why = "not a number from ";
-        why += std::to_string(min);
-        why += " to ";
-        why += std::to_string(max);
-        refuse(word, why.c_str());
-    }
+    if (p == digits || *p != '\0' || magnitude >= ceiling || value < min || value > max)
+        refuse(word, ("not a number from " + std::to_string(min) + " to " + std::to_string(max)).c_str());
     return value;
 }
 
@@ -328,8 +313,7 @@ int main(int argc, char *argv[])
     }
     if (optind >= argc)
         usage(2);
-    // The words in any order, as on a module's command line: the number of
-    // registers is known only once all are read.
+    // The words in any order, as a module's: nregs is known once all are read.
     size_t nvalues = 0;
     device.registers.assign(TR_MAX_REGS, 0);
     for (int i = optind; i < argc - 1; ++i)
@@ -363,9 +347,8 @@ int main(int argc, char *argv[])
         fuse_destroy(fuse);
         return 1;
     }
-    // A shell starts background jobs with SIGINT ignored, and libfuse only
-    // takes over signals left at their default: the stand-in promises to
-    // stop on each of these wherever it was started from.
+    // A shell starts background jobs with SIGINT ignored, and libfuse takes
+    // over only signals at their default: it stops on each, however started.
     for (const int sig : {SIGINT, SIGTERM, SIGHUP})
         (void)signal(sig, SIG_DFL);
     int status = 1;
