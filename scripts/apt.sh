@@ -2,15 +2,11 @@
 # shellcheck shell=bash
 # Sourced by need-packages, fetch and distro-check: apt-get update as an
 # installed Debian meets its archive, and debian_root, the one way a Debian
-# root is made. The archive moves under us, and a
-# mirror can serve an index in mid-sync: an index that fails is retried
-# (apt's own Acquire::Retries), then named in one warning, and set-up goes
-# on with the lists apt has. Whether they hold what is needed is for the
-# install or the download to find; apt_cannot then names what is missing
-# and the index that failed.
-# One update serves a whole set-up run: setup hands its children
-# REGRW_APT_STATE, a file where the first update leaves what failed, so the
-# later callers neither update again nor warn again.
+# root is made. A mirror can serve an index in mid-sync: one that fails is
+# retried, then named in one warning, and set-up goes on with the lists apt
+# has; apt_cannot names what they lack, and the index that failed. One
+# update serves a set-up run: the first leaves what failed in
+# $REGRW_APT_STATE, so later callers neither update nor warn again.
 
 apt_updated='' apt_stale=''
 
@@ -18,10 +14,9 @@ apt_say() { echo "${0##*/}: $*" >&2; }
 # apt_error LOG: what apt said went wrong: its first error, or its last line.
 apt_error() { grep -m1 '^E: ' "$1" || tail -1 "$1"; }
 
-# apt_update [--again] [COMMAND...]: brings apt's lists up to date, once per
-# set-up run (--again: once more, as after an architecture is added), with
-# COMMAND before apt's own (e.g. a chroot's). Where this user cannot write
-# apt's lists, it leaves them as they are.
+# apt_update [--again] [COMMAND...]: apt's lists brought up to date, once a
+# set-up run (--again: once more), COMMAND before apt's; left as they are
+# where this user cannot write them.
 # shellcheck disable=SC2120 # its words are for the few callers that need them
 apt_update() {
     local again='' lists log status=0 before
@@ -36,8 +31,7 @@ apt_update() {
     "$@" test -w "$lists" || return 0
     log=$(mktemp)
     "$@" apt-get update -q -o Acquire::Retries=3 >"$log" 2>&1 || status=$?
-    # Each index that failed is an "Err:N URI DESCRIPTION" line, its reason
-    # the next one.
+    # An index that failed: "Err:N URI DESCRIPTION", then its reason.
     apt_stale=$(awk '/^Err:/ { $1 = $2 = ""; sub(/^ +/, ""); failed = $0; next }
                      failed != "" { sub(/^ +/, ""); sub(/ *\[IP: .*\]$/, ""); out = out sep failed " (" $0 ")"; sep = "; "; failed = "" }
                      END { print out }' "$log")
@@ -52,31 +46,26 @@ apt_update() {
         apt_say "warning: apt-get update failed for $apt_stale; going on with the lists apt has"
 }
 
-# apt_cannot TEXT: the one line saying what set-up cannot have, with the
-# index that failed to update where one did.
+# apt_cannot TEXT: what set-up cannot have, with any index that failed.
 apt_cannot() {
     [ -n "$apt_stale" ] || [ ! -s "${REGRW_APT_STATE:-}" ] || apt_stale=$(sed 1d "$REGRW_APT_STATE")
     apt_say "$1${apt_stale:+ (apt-get update failed for $apt_stale)}"
 }
 
-# apt_mirror SUITE: the mirror apt's sources take SUITE from, as apt would
-# fetch its release file (an empty suite, such as testing's -security, has
-# no index to find it by).
+# apt_mirror SUITE: the mirror apt's sources take SUITE's release file from
+# (an empty suite, such as testing's -security, has no index to find).
 apt_mirror() {
     apt-get update --print-uris 2>/dev/null | sed -n "s|^'\(.*/\)dists/$1/InRelease' .*|\1|p" | head -1
 }
-# debian_root DIR SUITE ARCH PACKAGES: a Debian root of SUITE for ARCH in
-# DIR, with PACKAGES (comma-separated) installed, made by mmdebstrap from
-# this machine's own mirrors, following SUITE, SUITE-updates and
-# SUITE-security as an installed Debian does; its log in DIR.log, and one
-# line where it fails. Of this machine's architecture, it is minbase. Of
-# another, it holds PACKAGES alone, installed chrootless: their maintainer
-# scripts cannot run in the root here, so this machine's shell runs them
-# (the C library's know DPKG_ROOT), in a sandbox where the machine is
-# read-only and its debconf out of reach. Debian's testing (distro-info
-# says which release that is) takes an index past its Valid-Until, which a
-# mirror of testing may serve, inside the root too, and says so; a stable
-# release keeps apt's check. As root.
+# debian_root DIR SUITE ARCH PACKAGES: as root, a Debian root of SUITE for
+# ARCH in DIR with PACKAGES (comma-separated), made by mmdebstrap from this
+# machine's mirrors, following -updates and -security too; its log in
+# DIR.log, one line where it fails. Of this machine's architecture, it is
+# minbase. Of another, it holds PACKAGES alone, chrootless: the machine's
+# shell runs their maintainer scripts (the C library's know DPKG_ROOT), in
+# a sandbox where the machine is read-only and its debconf out of reach.
+# Debian's testing takes an index past its Valid-Until, as a mirror of
+# testing may serve one, and says so; a stable release keeps apt's check.
 debian_root() {
     local dir=$1 suite=$2 arch=$3 codename mirror security keyring=/usr/share/keyrings/debian-archive-keyring.gpg
     local options=(--architectures="$arch" --include="$4") sandbox=()
@@ -96,9 +85,8 @@ debian_root() {
                  --dev /dev --proc /proc --tmpfs /run)
         [ ! -e /usr/share/debconf/confmodule ] || sandbox+=(--ro-bind /dev/null /usr/share/debconf/confmodule)
     fi
-    # mmdebstrap's own apt-get update stops at an index that fails, which
-    # a mirror in mid-sync serves now and then: the root's is set-up's
-    # (apt_update), which says so once and goes on with the lists it has.
+    # mmdebstrap's own update stops at an index that fails: the root's is
+    # apt_update, which warns and goes on.
     local hook
     # shellcheck disable=SC2016 # expanded by the hook's shell
     printf -v hook 'env -u REGRW_APT_STATE TMPDIR=%q APT_CONFIG="$MMDEBSTRAP_APT_CONFIG" bash -c %q' \

@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The project's facts, each worked out here once, for every script, suite
-# and build that needs it: the tree (regrw_root), the version (regrw_version,
-# read from project() in CMakeLists.txt, the one number), and the fetch
-# folder (REGRW_FETCH_DIR, default fetched/ in the tree), which scripts/fetch
-# fills and everything else reads; and debian_build, the one way its Debian
-# packages are built; the table of targets and boards, and regrw_emulator,
-# the emulator's words for a target. Sourced; run as "project.sh WORD...",
-# it prints one (for CMake and the suites): fetch-dir, emulator, rows or
-# field.
+# The project's facts, each worked out here once: the tree (regrw_root),
+# the version (from project() in CMakeLists.txt), the fetch folder
+# (REGRW_FETCH_DIR, default fetched/), debian_build, the one way its
+# packages are built, the table of targets and boards, and an emulator's
+# words for a target. Sourced; run as "project.sh WORD...", it prints one
+# (for CMake and the suites): fetch-dir, emulator, rows or field.
 regrw_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck disable=SC2034 # for the scripts and suites that source this
 regrw_version=$(sed -n 's/^project(regrw VERSION \([0-9.]*\)$/\1/p' "$regrw_root/CMakeLists.txt")
@@ -23,12 +20,11 @@ debian_build() {
     [ "$arch" = "$(dpkg --print-architecture)" ] || set -- -a"$arch" -Pcross,nocheck "$@"
     dpkg-buildpackage -b -us -uc "$@"
 }
-# The table of targets and boards, cmake/targets, whose comments name each
-# kind's fields ("# KIND NAME FIELD..."); this is its one reader.
-# regrw_rows KIND [FIELD VALUE...]: the names of KIND's rows, or of those
-# whose FIELD holds one of the VALUEs (a list, a,b, holds each of its own).
+# The one reader of cmake/targets, whose comments name each kind's fields.
+# regrw_rows KIND [FIELD VALUE...]: KIND's rows' names, or those whose FIELD
+# holds one of the VALUEs (a list, a,b, holds each of its own).
 # regrw_field KIND NAME FIELD: the field as written, nothing for "-"; with
-# FIELD row, every field after the name, for CMake (cmake/targets.cmake).
+# FIELD row, every field after the name, for CMake.
 regrw_rows() { regrw_table rows "$@"; }
 regrw_field() { regrw_table field "$@"; }
 regrw_table() {
@@ -45,14 +41,12 @@ regrw_table() {
         END { if (mode == "field" && !found) { print "no " kind " row " a[1] > "/dev/stderr"; exit 2 } }' \
         "$regrw_root/cmake/targets"
 }
-# regrw_arches LIBC...: the Debian architectures of the build rows of these
-# C libraries, one a line.
+# regrw_arches LIBC...: the Debian architectures of these C libraries' rows.
 regrw_arches() {
     local target
     for target in $(regrw_rows build libc "$@"); do regrw_field build "$target" arch; done
 }
-# regrw_release: this machine's Debian release, or REGRW_RELEASE; and
-# regrw_boards, the boards it has.
+# This machine's Debian release (or REGRW_RELEASE), and its boards.
 regrw_release() { echo "${REGRW_RELEASE:-$(. /etc/os-release && echo "$VERSION_CODENAME")}"; }
 regrw_boards() { regrw_rows board releases "$(regrw_release)"; }
 # regrw_no_boards: the one line for a release with no board: which have one.

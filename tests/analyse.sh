@@ -10,10 +10,8 @@ src=$1 db=$2
 cd "$src" || exit 1
 mapfile -t files < <(find src lab tests -name '*.cpp' | sort)
 # cppcheck is held to its error, warning, performance and portability
-# findings; matters of style are clang-tidy's, whose checks are named one by
-# one (.clang-tidy), so that a newer cppcheck's new style opinions do not
-# fail the build by themselves. Where it can, it analyses every branch
-# (a newer cppcheck otherwise stops early and says so).
+# findings; style is clang-tidy's, its checks named one by one. Where it
+# can, it analyses every branch (a newer one otherwise stops early).
 # shellcheck disable=SC2054 # cppcheck's list of checks, one word
 cppcheck=(cppcheck --enable=warning,performance,portability --suppress=missingIncludeSystem
           --error-exitcode=1 --quiet)
@@ -23,8 +21,7 @@ clean() { same "$1" "$("${@:2}" 2>&1 | grep -E -A3 'warning:|error:'; echo "stat
 # shellcheck disable=SC2317,SC2329 # run by clean
 tidy() { printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 2 clang-tidy -p "$db" --quiet; }
 clean clang-tidy tidy
-# The C files (the benchmark's reference, the tests' errno words) get the
-# same checks.
+# The C files get the same checks.
 c_files=(lab/bench/reference.c tests/errwords.c)
 clean "clang-tidy on the C files" clang-tidy --quiet "${c_files[@]}" -- -std=c11 -O2
 clean "cppcheck on the C files" "${cppcheck[@]}" --language=c --std=c11 "${c_files[@]}"

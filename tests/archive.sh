@@ -2,13 +2,10 @@
 # SPDX-License-Identifier: MIT
 # shellcheck disable=SC2317,SC2329 # the rows' words, which eval calls
 # Set-up against Debian's archive in the states it is met in. Each row puts
-# a small archive of tiny packages (dpkg-deb, indexed by apt-ftparchive; a
-# release and its security suite) into one state and runs scripts/fetch on
-# it, with apt's update as set-up makes it. Apt sees the archive only as a
-# file: source through a private APT_CONFIG (its own sources, lists, cache
-# and dpkg status), and fetch fills a folder of the row's own: the
-# machine's apt lists, its dpkg database and fetched/ are never touched, and
-# nothing is installed. Offline. Usage: archive.sh SOURCE-DIR
+# a small archive of tiny packages (a release and its security suite) into
+# one state and runs scripts/fetch on it, through a private APT_CONFIG and
+# into a folder of the row's own: the machine's apt lists, dpkg database
+# and fetched/ are never touched. Offline. Usage: archive.sh SOURCE-DIR
 # shellcheck source=tests/core.sh
 . "$(dirname "$0")/core.sh"
 src=$(cd "$1" && pwd)
@@ -33,8 +30,7 @@ package() {
     [ -z "${5:-}" ] || echo "Depends: $5" >>"$tree/DEBIAN/control"
     dpkg-deb --root-owner-group -Zgzip -b "$tree" "$archive/pool/$1/${2}_${3}_$4.deb" >/dev/null
 }
-# kernel SUITE RELEASE VERSION: the metapackage naming Linux RELEASE, and its
-# headers, whose Depends are as Debian's own.
+# kernel SUITE RELEASE VERSION: the metapackage and headers, as Debian's.
 kernel() {
     package "$1" linux-image-amd64 "$3" amd64 "linux-image-$2 (= $3)"
     package "$1" "linux-headers-$2" "$3" amd64 \
@@ -71,11 +67,10 @@ fresh_apt() {
         'APT::Sandbox::User "root";' >"$APT_CONFIG"
 }
 
-# row STATE PARTS STATUS ERRORS FOLDER: on a fresh copy of the archive, put
-# into STATE (commands of the words above), scripts/fetch PARTS ends with
-# STATUS, prints ERRORS (download sizes as SIZE, the archive as ARCHIVE),
-# and leaves the fetch folder holding FOLDER: each part, its release, the
-# versions it holds.
+# row STATE PARTS STATUS ERRORS FOLDER: on the archive put into STATE (the
+# words above), scripts/fetch PARTS ends with STATUS, prints ERRORS (sizes
+# as SIZE, the archive as ARCHIVE), and leaves FOLDER: each part, its
+# release, the versions it holds.
 row() {
     fresh_apt
     cp -a "$base" "$archive"

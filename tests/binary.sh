@@ -12,15 +12,12 @@ need_device regsim
 read -r -a runner <<<"$RUNNER"
 
 has() { grep -q -e "$1" <<<"$2" && echo yes || echo no; }
-# The permissions of the stack segment, from readelf's program headers.
 stack_flags() { sed -n 's/^ *GNU_STACK .* \([RWE ]\{3\}\) 0x.*/\1/p' <<<"$1"; }
 
-# The calls on the device's descriptor, whatever number it got (a test
-# runner may hold descriptors of its own open), one a line: the native
-# binary's as strace sees them (numbers raw, buffers as strings), an ARM
-# one's under emulation with its flags turned back into the number the
-# board's kernel receives and addresses hidden. arm64's open flags are 32-bit
-# ARM's (its kernel keeps them, for the 32-bit programs it runs).
+# The calls on the device's descriptor, whatever its number, one a line:
+# the native binary's as strace sees them (numbers raw), an ARM one's under
+# emulation with its flags turned back into the number the board's kernel
+# receives and addresses hidden. arm64's open flags are 32-bit ARM's.
 declare -A arm_flag=(
     [O_RDONLY]=0 [O_WRONLY]=0x1 [O_RDWR]=0x2 [O_CREAT]=0x40 [O_EXCL]=0x80
     [O_NOCTTY]=0x100 [O_TRUNC]=0x200 [O_APPEND]=0x400 [O_NONBLOCK]=0x800
@@ -28,9 +25,7 @@ declare -A arm_flag=(
     [O_DIRECT]=0x10000 [O_LARGEFILE]=0x20000 [O_NOATIME]=0x40000
     [O_CLOEXEC]=0x80000 [__O_SYNC]=0x100000 [O_PATH]=0x200000
 )
-# O_LARGEFILE is left out: a C library may add it to every open by itself
-# (newer glibc and musl do), so it says nothing of the tool. The emulator
-# shows a flag it has no name for as its number.
+# O_LARGEFILE is left out: newer C libraries add it to every open.
 flags_word() {
     local word=0 name IFS='|'
     for name in $1; do
@@ -54,9 +49,9 @@ raw_calls() {
     fi
     ! killed || echo "killed at the time limit"
 }
-# The 32-bit ARM seek, _llseek, passes the position as two words: qemu-user
-# shows them as two numbers, the high word first, or (version 11) as one,
-# with the low word in its high half. Either way, the position as a number.
+# _llseek's position, passed as two words, which qemu-user shows as two
+# numbers, the high word first, or (version 11) as one with the low word in
+# its high half.
 llseek_position() {
     local n
     if [[ $1 =~ ^,(-?[0-9]+),(-?[0-9]+),(PTR,.*)$ ]]; then
@@ -91,24 +86,20 @@ device_calls() {
     done | tr '\n' ';'
 }
 
-# The descriptor the node gets when the tool is started with standard error
-# closed, as the host's kernel hands it out (for the board's binary, to the
-# emulator that runs it): 2, which the end-to-end tests rely on.
+# The node's descriptor with standard error closed (for an ARM binary, the
+# emulator's): 2, which the end-to-end tests rely on.
 node_descriptor() {
     timeout -k 2 "$limit" "$devns" regsim -- sh "$engine_dir/launch.sh" /dev/null /dev/null closed '' \
         strace -f -qq -o "$scratch/trace" -e trace=openat "${runner[@]}" "$REGRW" "$@"
     sed -n 's|.*openat(AT_FDCWD, "/dev/test_registers", .*) = \([0-9]*\)$|\1|p' "$scratch/trace"
 }
 same "with standard error closed, the node's descriptor" "$(node_descriptor 0 -1)" 2
-# Its open asks exactly what a C program's open(O_RDWR | O_SYNC) asks, built
-# with the same toolchain and C library (the bench's reference, beside it),
-# as the emulator shows it, whatever names its version gives the flags.
+# Its open asks exactly what the bench's C reference's open(O_RDWR|O_SYNC),
+# built beside it, asks, whatever names the emulator gives the flags.
 opens() { raw_calls 0 2 | grep -m1 test_registers | sed 's/ = [0-9]*$//'; }
 same "its open, as the C reference's" "$(opens)" "$(REGRW=$(dirname "$REGRW")/bench/reference opens)"
 
-# How each kind of build's seek and words show in its trace (REG, the
-# register): the native one's buffers are the words moved, and its lseek's
-# 0 is SEEK_SET.
+# How each kind of build's seek (REG, the register) and words show.
 case ${runner[0]:-} in
     '') seek='lseek(FD,REG,0) = REG' read_buf='"\0\0\0\0"' write_buf='"\377\377\377\377"' ;;
     qemu-aarch64) seek='lseek(FD,REG,SEEK_SET) = REG' read_buf=PTR write_buf=PTR type='ELF 64-bit LSB executable, ARM aarch64,' ;;
@@ -129,13 +120,10 @@ else
     same "statically linked" "$(has 'statically linked' "$description")" yes
     same "stripped, as it is to be copied" "$(has ', stripped$' "$description")" yes
     same "non-executable stack" "$(stack_flags "$(readelf -W -l "$REGRW")")" "RW "
-    # Loadable by arm64 kernels of every page size (4, 16 and 64 KiB), which
-    # run 32-bit programs too.
+    # Loadable by arm64 kernels of every page size, 32-bit programs too.
     same "segments aligned for 64 KiB pages" "$(readelf -W -l "$REGRW" | awk '$1 == "LOAD" { print $NF }' | sort -u)" 0x10000
     if [ "${runner[0]}" != qemu-aarch64 ]; then
-        # Built for ARMv5TE with soft-float argument passing, so that it runs
-        # on any 32-bit ARM processor from ARMv5TE up, whatever the board's
-        # libraries.
+        # ARMv5TE with soft-float calls: any 32-bit ARM processor from it up.
         attributes=$(readelf -A "$REGRW")
         same "built for ARMv5TE" "$(sed -n 's/^ *Tag_CPU_arch: //p' <<<"$attributes")" v5TE
         same "no floating-point registers in calls" "$(has 'Tag_ABI_VFP_args' "$attributes")" no

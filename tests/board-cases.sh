@@ -1,11 +1,8 @@
 # SPDX-License-Identifier: MIT
-# What only a real kernel and driver show, on the emulated board
-# (board.sh): the node's permission bits decide who may open it, before the
-# driver sees anything, and root may open any node; a removed module takes
-# its node with it; parameters change at run time, where a word out of
-# bounds changes nothing, and values reads back the registers as they are
-# and fails rather than cut the list short where the page is too small.
-# Its words are the engine's (tests/engine.sh).
+# What only a real kernel and driver show, on the board (board.sh), in the
+# engine's words: the node's mode decides who may open it, root any; a
+# removed module takes its node; parameters change at run time, one out of
+# bounds changing nothing; values reads back the registers, or fails.
 # shellcheck shell=sh disable=SC2034,SC2154 # the harness sets and reads its variables
 
 R="open O_RDWR|O_SYNC;seek 2;read 2 4;close" P=/sys/module/test_registers/parameters

@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The tool on each emulated board of this Debian release (cmake/targets),
-# against the test_registers driver on Debian's own kernel for it. In one
-# boot, lab/board/cases runs the case tables with each standalone file the
-# board runs, through the same engine as the host's, and holds the kernel to
-# refusing the files it cannot run. Then short boots: a session's lines in
-# the order written, and the rows below.
+# against the test_registers driver on Debian's kernel. In one boot,
+# lab/board/cases runs the case tables with each standalone file the board
+# runs and holds the kernel to refusing the others. Then short boots.
 # Usage: board.sh BUILD-DIR   (the board is made there by lab/board/prepare)
 # shellcheck source=tests/engine.sh
 . "$(dirname "$0")/engine.sh"
@@ -15,9 +13,8 @@ boot=$(dirname "$0")/../lab/board/boot
 driver_words="fail_close fail_open fail_read fail_write lax_seek nregs short_read short_write values"
 
 # short_boot WORDS COMMAND ANSWER, or WORDS - LINES ANSWER (lines piped in):
-# one boot, held to what it prints on both streams and its status, within
-# the board's limit and one of its own, for a board that waits for a
-# terminal it never gets.
+# one boot, held to both streams and its status, within a limit of its own
+# too, for a board that waits for a terminal it never gets.
 short_boot() {
     local run=(env BOARD_TIMEOUT="${BOARD_TIMEOUT:-60}" timeout -k 5 90 "$boot" "$dir") what=$2
     if [ "$2" = - ]; then what=$3; out=$(printf '%b' "$3" | BOARD_DRIVER_OPTS=$1 "${run[@]}" 2>&1; echo "exit $?")
@@ -36,8 +33,8 @@ for board in $(regrw_boards); do
         77) skip "the $board board cannot be made here: $(tail -1 "$scratch/err")"; continue ;;
         *) same "the $board board's parts" "$(tail -5 "$scratch/err")" ""; continue ;;
     esac
-    # Its files by BOARD_FILE's words (runs, refuses), as prepare wrote them;
-    # its own file's C library's words, for what the host expects of it.
+    # Its files (runs, refuses), as prepare wrote them; its own file's
+    # C library's words.
     runs='' refuses=''
     # shellcheck source=/dev/null # written by prepare
     . "$dir/files"
@@ -47,9 +44,8 @@ for board in $(regrw_boards); do
     read_errwords
 
     started=$(date +%s)
-    # Every table under emulation takes minutes, and more on a busy machine
-    # (Debian 14's armmp board took over 300 s beside another run): a hang
-    # is still stopped.
+    # Every table under emulation takes minutes, over 300 s on a busy
+    # machine: a hang is still stopped.
     BOARD_TIMEOUT=${BOARD_TIMEOUT:-900} "$boot" "$dir" 'sh /tests/cases' >"$scratch/results" 2>"$scratch/board-err"
     boot_status=$?
     echo "$(grep -m1 '^board: Linux' "$scratch/board-err"), $(($(date +%s) - started)) s for the boot and its cases"
@@ -62,9 +58,8 @@ for board in $(regrw_boards); do
         same "$board: the board ran its cases to the end" "$(tail -n 3 "$scratch/results" "$scratch/board-err")" "a closing line"
     fi
 
-    # What a person at the board sees: the lines of one command after
-    # another, in the order they were written to each stream. Across the
-    # two streams the order is the scheduler's, so each is held to its own.
+    # What a person at the board sees, in the order written to each stream
+    # (across the two, the order is the scheduler's).
     # shellcheck disable=SC2154 # the engine's
     out=$(BOARD_DRIVER_OPTS="nregs=8 values=0x11,0,0x1234 fail_write=$errno_EIO" "$boot" "$dir" \
         'regrw 0 2; regrw 0 0; regrw 1 1 5; echo "status $?"; regrw 0 9; echo "status $?"' 2>"$scratch/session-err"; echo "exit $?")
@@ -85,8 +80,7 @@ exit 1"
 exit 1"
     BOARD_TIMEOUT=2 short_boot "" 'sleep 100' "board-shell: the board did not finish within 2 s (BOARD_TIMEOUT); stopped it
 exit 1"
-    # Each file it runs is regrw there as BOARD_FILE says; a file it has not
-    # is refused before it boots.
+    # Each file it runs is regrw as BOARD_FILE says; another, refused first.
     for word in $runs; do
         BOARD_FILE=$word short_boot "" 'readlink /bin/regrw; regrw 0 1' "/opt/$word/regrw
 reg1 = 0x00000000

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The command line, as far as it is decided before the device is touched:
-# usage errors and refused numbers. None of these may open the device, which
-# the cases show by never printing "open failed": every run happens in a
-# private device namespace where the node is absent.
+# usage errors and refused numbers. The node is absent: none may print
+# "open failed".
 # Usage: cli.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
 # shellcheck source=lab/sim/layer.sh

@@ -1,25 +1,20 @@
 # SPDX-License-Identifier: MIT
-# The harness's core, which every suite sources, on the host and on the
-# emulated board (POSIX sh): one fact a check (same), skips, a run's time
-# limit and killed runs, and the closing line with the suite's status.
+# The harness's core, which every suite sources, on host and board (POSIX
+# sh): a check (same), skips, a run's time limit, and the closing line.
 # shellcheck shell=sh
 
 set -u
 passed=0 failed=0 skipped=0 status=0
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-# Seconds a run may take (a run takes well under one, even under emulation
-# or the sanitizers); a run still going then is killed and fails its case,
-# and the suite goes on.
+# Seconds a run may take (well under one), then killed, failing its case.
 # shellcheck disable=SC2034 # the suites'
 limit=${REGRW_TEST_LIMIT:-5}
 
-# killed: whether the last run ($status) was ended at its time limit, by
-# GNU's timeout or by busybox's.
+# killed: whether the last run ($status) was ended at its time limit.
 killed() { case $status in 124 | 137 | 143) return 0 ;; *) return 1 ;; esac; }
 
-# same LABEL GOT WANTED: one fact, such as a property of a file or what
-# reached the device.
+# same LABEL GOT WANTED: one fact.
 same() {
     if [ "$2" = "$3" ]; then passed=$((passed + 1)); return 0; fi
     failed=$((failed + 1))
@@ -27,8 +22,7 @@ same() {
     return 1
 }
 
-# skip REASON: a case that cannot run here. Under CI nothing may be skipped:
-# a suite that cannot run there has failed.
+# skip REASON: a case that cannot run here; under CI, a failure.
 skip() {
     if [ -n "${CI:-}" ]; then
         failed=$((failed + 1)); printf 'FAIL (cannot run under CI) %s\n' "$1"
@@ -37,8 +31,7 @@ skip() {
     fi
 }
 
-# The closing line, after $before_finish; exit 1 on any failure, 77 when
-# everything was skipped.
+# The closing line, after $before_finish; 1 on a failure, 77 all skipped.
 before_finish=:
 finish() {
     $before_finish

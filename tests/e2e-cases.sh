@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
 # The end-to-end cases: one table, run against the stand-in (e2e.sh) and
-# against the kernel driver on the emulated board (board.sh). Its words are
-# the engine's (tests/engine.sh).
+# the driver on the board (board.sh), in the engine's words.
 # shellcheck shell=sh disable=SC2034,SC2154 # the harness sets and reads its variables
 
 U=$USAGE O="open O_RDWR|O_SYNC" C=close
@@ -45,8 +44,7 @@ dcheck  255    ""                   "output failed: $strerror_EBADF"      "$O;se
 stdout_to=gone  # the reader has gone: a failure like the others, not a death by SIGPIPE
 dcheck  255    ""                   "output failed: $strerror_EPIPE"      "$O;seek 2;read 2 4;$C"         0 2
 stdout_to='file'
-# With standard input closed the node takes descriptor 0, which is no
-# failure of the open.
+# With standard input closed the node takes descriptor 0: no failure.
 stdin_to=closed
 dcheck  0      "reg2 = 0x80000000"  ""                       "$O;seek 2;read 2 4;$C"                      0 2
 stdin_to=/dev/null

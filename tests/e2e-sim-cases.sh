@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
 # The stand-in's own end-to-end rows (e2e.sh): it stops cleanly on SIGTERM
-# and SIGINT, unmounting itself, and the node is an empty file again. Its
-# words are the engine's (tests/engine.sh).
+# and SIGINT, unmounting itself.
 # shellcheck shell=sh
 for signal in TERM INT; do
     # shellcheck disable=SC2016 # the session's script, expanded there

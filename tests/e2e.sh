@@ -1,13 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The tool end to end against the stand-in device: every run goes through
-# the kernel's file interface to /dev/test_registers in a private device
-# namespace, and the device's log shows what reached it. The cases shared
-# with the emulated board are in e2e-cases.sh, the stand-in's own in
-# e2e-sim-cases.sh; the other nodes' follow.
-# Usage: e2e.sh BINARY [RUNNER]; with E2E_WITHOUT_FUSE set, in a testbed
-# that cannot serve the stand-in (autopkgtest's, say), only the nodes the
-# kernel gives.
+# The tool end to end against the stand-in device, through the kernel's
+# file interface, its log showing what reached it: the rows of e2e-cases.sh
+# and e2e-sim-cases.sh, then other nodes'. Usage: e2e.sh BINARY [RUNNER];
+# with E2E_WITHOUT_FUSE set (autopkgtest's testbed), only the other nodes.
 REGRW=$1 RUNNER=${2:-}
 # shellcheck source=lab/sim/layer.sh
 . "$(dirname "$0")/../lab/sim/layer.sh"
@@ -22,9 +18,8 @@ if [ -z "${E2E_WITHOUT_FUSE:-}" ]; then
     . "$(dirname "$0")/e2e-sim-cases.sh"
 fi
 
-# Other things at the node, each ending with status 255, one line on
-# standard error and nothing on standard output. Only the read-only stand-in
-# keeps a log: it must stay empty, as the open never reaches it.
+# Other things at the node, each ending with status 255 and one line on
+# standard error; the read-only stand-in's log stays empty.
 # shellcheck disable=SC2154 # the engine's
 for kind in $kinds; do
     device_kind=$kind
@@ -42,8 +37,7 @@ for kind in $kinds; do
     [ "$kind" != regsim-ro ] || same "$kind: nothing reached the device" "$(cat "$scratch/log")" ""
 done
 
-# Every stand-in went with its namespace, even those of runs killed at the
-# time limit: none of this suite's (they all log to its scratch file) is left.
+# Every stand-in of this suite's went, even those of runs killed.
 for _ in $(seq 50); do pgrep -f -- "-l $scratch/log" >/dev/null || break; sleep 0.1; done
 same "stand-ins left running" "$(pgrep -a -f -- "-l $scratch/log")" ""
 finish

@@ -1,18 +1,16 @@
 # SPDX-License-Identifier: MIT
-# The tests' one case engine, on the harness's core (core.sh): it runs the
-# tool and holds its status, standard output and standard error together,
-# one case a line, from case tables run on a device behind a layer (below).
-# POSIX sh: the board's busybox runs it too. A suite sets REGRW, the binary;
-# RUNNER, an emulator's words (scripts/project.sh's regrw_emulator; "-0 NAME"
-# sets the program's name, as in qemu-user); and ERRWORDS (below).
+# The tests' one case engine, on core.sh: runs the tool and holds its
+# status, standard output and standard error together, one case a line of
+# a table, on a device behind a layer (below). POSIX sh, for the board's
+# busybox too. A suite sets REGRW, the binary; RUNNER, an emulator's words
+# (regrw_emulator; "-0 NAME" sets the program's name); and ERRWORDS.
 # shellcheck shell=sh
 # shellcheck source=tests/core.sh
 . "$(dirname "$0")/core.sh"
 : "${REGRW=}" "${RUNNER=}"
 
-# strerror_NAME and errno_NAME: each errno the tests name, in the words and
-# number of the binary's own C library (a static file carries its own), from
-# errwords built beside it ($ERRWORDS), run by $ERRWORDS_RUNNER or RUNNER.
+# strerror_NAME and errno_NAME: each errno the tests name, as the binary's
+# own C library has it, from $ERRWORDS run by $ERRWORDS_RUNNER or RUNNER.
 read_errwords() {
     errnos="ENOENT EIO EBADF EACCES ENODEV EISDIR EINVAL ENOSPC ESPIPE EROFS EHWPOISON ENOEXEC EPIPE"
     # shellcheck disable=SC2086 # the runner's words and the names, split on purpose
@@ -31,21 +29,15 @@ usage_text() {
 # shellcheck disable=SC2034 # for the tables
 USAGE=$(usage_text "$REGRW")
 
-# The tool's standard input: /dev/null or "closed"; its standard output: a
-# file (read back), "full" (/dev/full), "gone" (a pipe without a reader) or
-# "closed"; its standard error: a
-# file or "closed". A table sets them for the runs that follow.
+# The tool's streams for the runs that follow (launch.sh says what each
+# may be): a table sets them.
 stdin_to=/dev/null stdout_to=file stderr_to=file
 
-# The device sits behind a layer of two functions, which sources the
-# engine: on the host lab/sim/layer.sh, on the board lab/board/cases.
-# on_device LIMIT WORDS COMMAND...: runs COMMAND, within LIMIT seconds, with
-# /dev/test_registers a fresh device started with the parameter WORDS
-# (nregs=N, fail_read=E, ...); the device's log lands in $scratch/log.
-# device_refuses WORD...: whether the device refuses to start with these
-# words, and if so its one line saying why, on standard output.
-
-# Beside it, the engine's own scripts: launch.sh, session.sh.
+# The device sits behind a layer (lab/sim/layer.sh, lab/board/cases) that
+# sources the engine. on_device LIMIT WORDS COMMAND...: COMMAND, within
+# LIMIT s, on a fresh device started with the parameter WORDS, its log in
+# $scratch/log. device_refuses WORD...: whether the device refuses to
+# start with WORDS, its one line saying why on standard output.
 engine_dir=$(cd "$(dirname "$0")" && pwd)
 
 # run_as WORDS NAME ARG...: the tool as NAME, on a device with WORDS, into
@@ -65,8 +57,8 @@ run_as() {
     status=$?
 }
 
-# shown WHAT GOT WANTED: text that differs, each line ending in $ and
-# anything unprintable escaped, in octal (in awk: busybox's sed has no l).
+# shown WHAT GOT WANTED: text that differs, each line ending in $, the
+# unprintable in octal (awk: busybox's sed has no l).
 shown() { printf '  %s:\n' "$1"; printf '%s' "$2" | lined; printf '  wanted:\n'; printf '%s' "$3" | lined; }
 lined() {
     awk 'BEGIN { for (n = 1; n < 256; n++) ord[sprintf("%c", n)] = n }
@@ -103,33 +95,29 @@ check() {
     verdict "regrw $*" "$c_status" "$c_out" "$c_err"
 }
 
-# The case tables are plain rows of these words; each case runs on a fresh
-# device as its row is read, and is judged before the next row runs, once
-# a strict row may have changed its wants.
+# The case tables are rows of these words; each case runs on a fresh
+# device as its row is read, and is judged at the next row.
 #   device WORD...       the cases that follow run on a fresh device with
 #                        these parameter words
 #   dcheck STATUS STDOUT STDERR LOG ARG...
 #                        one run of the tool, and the device's log: events
-#                        separated by ";" ("" where nothing reached it); a
-#                        file's seeks never reach it, so regsim logs none
+#                        separated by ";" ("" where nothing reached it)
 #   probe "MODE STEP..." ANSWERS LOG
 #                        one run of the tests' client ($DEVCLIENT): what it
 #                        printed and the log, lines separated by ";"
 #   strict STATUS STDOUT STDERR LOG, or for a probe strict ANSWERS LOG
-#                        what the driver answers instead with lax_seek=0,
-#                        its default, refusing positions without a register
+#                        what the driver answers instead with lax_seek=0
 #                        (the board's strict pass)
 #   session [WORD...] -- SCRIPT
-#                        a POSIX shell script with regrw on hand, on one
-#                        device, judged by the rows that follow it:
+#                        a POSIX sh script with regrw on hand, on one
+#                        device, judged by the rows that follow:
 #   outcome LABEL STATUS STDOUT STDERR
 #   log_count LABEL WANT PATTERN...   log lines matching each PATTERN
 #   session_log LOG      the whole log
 #   refused WORD...      parameter words the device refuses to start with
-# $strerror_EIO is errno EIO in the binary's C library's words, $errno_EIO
-# its number. A device that logs seeks sets seeks_logged; a pass that runs
-# the tables again sets repeat, and sessions and refusals, run once, are
-# passed over; prefix starts each label.
+# A device that logs seeks sets seeks_logged; a pass that runs the tables
+# again sets repeat, passing over sessions and refusals; prefix starts
+# each label.
 before_finish=flush
 dwords='' pending='' c_kind='' c_label='' outcome_held='' seeks_logged='' repeat='' pass=lax prefix=''
 
@@ -154,8 +142,8 @@ strict() {
     if [ "$c_kind" = probe ]; then c_out=$1 c_log=$2
     else c_status=$1 c_out=$2 c_err=$3 c_log=$4; fi
 }
-# The device's log as a case expects it: one event a line, without seeks
-# where the device does not log them.
+# The device's log as a case expects it: one event a line, seeks only
+# where the device logs them.
 device_log() {
     [ -n "$1" ] || return 0
     printf '%s\n' "$1" | tr ';' '\n' | if [ -n "$seeks_logged" ]; then cat; else grep -v '^seek '; fi

@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installing, and building as the systems that make board images build.
-# Each build installs exactly the binary and its manual page, under the
-# prefix and DESTDIR given. A copy of the source is then built as Debian
-# (natively and across), OpenEmbedded and Buildroot build it, each held to
-# what its builder asks: its own flags, as given (blhc checks Debian's), no
-# -Werror, a dynamically linked binary with GNU_HASH and no TEXTREL, left
-# for the packager to strip. Debian's packages pass lintian; the native one
-# its autopkgtest, in a fetched testbed; each ARM one installs with dpkg on
-# a Debian root of its architecture, and runs there.
+# Each build installs exactly the binary and its manual page. A copy of the
+# source is built as Debian (natively and across), OpenEmbedded and
+# Buildroot build it, each held to what its builder asks: its own flags
+# (blhc checks Debian's), no -Werror, a dynamic binary with GNU_HASH and no
+# TEXTREL, left for the packager to strip. Debian's packages pass lintian;
+# the native one its autopkgtest; each ARM one installs with dpkg on a
+# Debian root of its architecture, and runs there.
 # Usage: install.sh BUILD-DIR SOURCE-DIR
 build=$(readlink -f "$1") src=$(readlink -f "$2")
 # shellcheck source=lab/sim/layer.sh
@@ -56,9 +55,8 @@ not stripped
 (GNU_HASH)"
 }
 
-# Debian's way, natively and across. The packages' binary is stripped by
-# dh_strip, which keeps what it took in the -dbgsym package, under the
-# binary's build ID.
+# Debian's way, natively and across: dh_strip keeps what it took in the
+# -dbgsym package, under the binary's build ID.
 native=$(dpkg --print-architecture)
 for arch in "$native" $(regrw_arches glibc); do
     log=$scratch/deb-$arch.log
@@ -91,10 +89,8 @@ usr/share/man/man1/regrw.1.gz"
     same "$arch: no -Werror" "$(grep -cE -e '-Werror( |$)' "$log")" 0
 done
 
-# OpenEmbedded's way, across to armhf: its cmake class writes a toolchain
-# file with the image's flags in the cache (the lines that bear on this
-# build), and configures with install dirs relative to the prefix, then
-# builds and installs with Ninja.
+# OpenEmbedded's way, across to armhf: its cmake class's toolchain file
+# (the lines that bear on this build) and arguments, then Ninja.
 oe_arch="-mthumb -mfpu=neon-vfpv4 -mfloat-abi=hard -mcpu=cortex-a15"
 oe_cflags="$oe_arch -O2 -pipe -g -feliminate-unused-debug-types -fstack-protector-strong -D_FORTIFY_SOURCE=3 -Wformat -Wformat-security -Werror=format-security"
 oe_ldflags="-Wl,-O1 -Wl,--hash-style=gnu -Wl,--as-needed -Wl,-z,relro,-z,now"
@@ -153,8 +149,7 @@ mkdir -p "$b"
 same "Buildroot: installed" "$(files "$scratch/br/target")" "$installed" || tail -20 "$scratch/br.log"
 builder Buildroot "$scratch/br.log" "$b/regrw" "$br_cflags" "$br_ldflags"
 
-# The native package's autopkgtest, in a testbed of its own: an overlay of
-# the one fetched, offline, with a /dev of its own.
+# The native package's autopkgtest, offline, on an overlay of the testbed.
 testbed=$fetched/testbed/root
 if [ ! -d "$testbed" ] || ((EUID != 0)); then
     skip "autopkgtest: no testbed in $testbed (scripts/fetch testbed), or not root"
@@ -167,9 +162,8 @@ else
         grep -B5 -A5 'FAIL\|ERROR' "$scratch/autopkgtest.log" | head -60
 fi
 
-# A Debian root of each Debian build's architecture with Debian's own C
-# library installed (scripts/fetch ARCH-root): dpkg must take the package's
-# Depends against it, and the binary must run with that C library.
+# On a root of each Debian build's architecture with its C library, dpkg
+# takes the package's Depends, and the binary runs.
 for target in $(regrw_rows build libc glibc); do
     arch=$(regrw_field build "$target" arch)
     if [ ! -f "$fetched/$arch-root/.done" ]; then

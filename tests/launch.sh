@@ -1,10 +1,9 @@
 # SPDX-License-Identifier: MIT
 # launch.sh STDIN STDOUT STDERR NAME COMMAND...: the last process before the
-# tool (engine.sh's run_as), which sets up its streams itself: a process
-# started in between (devns, bwrap) may take the lowest free descriptor, and
-# a stream meant closed would not be. Each stream a file or "closed" (or,
-# for standard output, "full", /dev/full, or "gone", a pipe whose reader has
-# gone); NAME "" or "=NAME", run as NAME (bash's exec -a).
+# tool, setting up its streams itself (one between, such as bwrap, may take
+# a descriptor meant closed). Each a file or "closed", or for standard
+# output "full" (/dev/full) or "gone" (a pipe whose reader has gone); NAME
+# "" or "=NAME", run as NAME (bash's exec -a).
 # shellcheck shell=sh
 i=$1 o=$2 e=$3 a=$4
 shift 4

@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The project's files as files, one CHECK a run:
-#  - "shellcheck": every shell file, and every script a case table's session
-#    runs, passes shellcheck with every finding an error, as the C++ is held.
-#    Sourced files are followed, and given on their own too: the linter
-#    reports only on the files it is given. A false alarm is disabled on its
-#    own line, with the reason.
-#  - "licence": every file says its licence in its first lines, but the
-#    licence itself and the README, which state it, Debian's files whose
-#    formats take no comment, and the fuzzer's raw seed inputs.
+#  - "shellcheck": every shell file, and every case table's session script,
+#    passes shellcheck with every finding an error; a false alarm is
+#    disabled on its own line, with the reason.
+#  - "licence": every file says its licence in its first lines, but those
+#    that state it, Debian's files that take no comment, and raw inputs.
 #  - "manual": the manual page renders without a warning from either
 #    formatter.
 # Usage: lint.sh CHECK SOURCE-DIR
@@ -28,9 +25,8 @@ case $1 in
                 shell+=("$file")
             fi
         done
-        # The sessions' scripts, as the case tables hand them to a shell on
-        # the device: each table is read with its words doing nothing but
-        # session, which keeps its script in a file of its own.
+        # Each table read with its words doing nothing but session, which
+        # keeps its script in a file.
         same "session rows outside the case tables" "$(grep -l '^ *session .*--' "${shell[@]}" | grep -v -e '-cases\.sh$')" ""
         for table in tests/*-cases.sh; do
             (set +u; n=0
@@ -52,8 +48,6 @@ case $1 in
             case $file in
                 LICENSE | README.md | debian/copyright | debian/changelog | debian/source/format | tests/fuzz/corpus/*) continue ;;
             esac
-            # The kernel module and its header are dual-licensed, as the
-            # kernel wants: GPL-2.0 OR MIT.
             licence=MIT
             case $file in lab/driver/*.c | lab/driver/*.h) licence="GPL-2.0 OR MIT" ;; esac
             head -3 "$file" | grep -qF "SPDX-License-Identifier: $licence" || missing+=("$file")

@@ -1,8 +1,6 @@
 # SPDX-License-Identifier: MIT
 # The end-to-end case under load: one table, run against the stand-in
-# (load.sh, in a slower tier than the other end-to-end cases) and against
-# the kernel driver on the emulated board (board.sh). Its words are the
-# engine's (tests/engine.sh).
+# (load.sh) and the driver on the board (board.sh), in the engine's words.
 # shellcheck shell=sh disable=SC2034,SC2154 # the harness sets and reads its variables
 
 O="open O_RDWR|O_SYNC"

@@ -1,10 +1,8 @@
 # SPDX-License-Identifier: MIT
-# The stand-ins' own promises: one table, held against regsim (regsim.sh) and
-# against the test_registers driver on the emulated board (board.sh). The
-# tests' own client (devclient) makes exactly the calls each case names, and
-# both what the device answers and what it logs must match what it did. The
-# tool's tests rely on that log; here it is held to account. Its words are
-# the engine's (tests/engine.sh).
+# The stand-ins' own promises: one table, held against regsim (regsim.sh)
+# and the driver on the board (board.sh), in the engine's words. The tests'
+# client makes exactly the calls each case names; what the device answers
+# and logs must match: the tool's tests rely on that log.
 # shellcheck shell=sh disable=SC2034,SC2154 # the harness sets and reads its variables
 
 ok="open -> ok" closed="close -> ok" C=close E=$strerror_EINVAL

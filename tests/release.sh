@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The release of HEAD (scripts/release), made twice by reprotest from a
-# clone, the second build varied in every way reprotest varies one (the
-# locale as fr_CH.UTF-8) but user_group, which would need an account added
-# to this machine. Both must give identical files; diffoscope's report, from
-# reprotest, shows where they differ. A third release, signed with a
-# throwaway key, must give them again, and is checked: its files, sha256sum
-# -c, the signature, the version in every binary, and its tarball, unpacked
-# without git, passing scripts/test quick. A tree with changes is refused.
+# clone, varied in every way but user_group (an account on this machine),
+# the locale as fr_CH.UTF-8: identical files, or diffoscope's report. A
+# third, signed with a throwaway key, gives them again and is checked: its
+# files, sha256sum -c, the signature, the version in every binary, and its
+# tarball passing scripts/test quick without git. A dirty tree is refused.
 # Usage: release.sh SOURCE-DIR
 # shellcheck source=tests/core.sh
 . "$(dirname "$0")/core.sh"
@@ -22,13 +20,11 @@ mkdir -m 0700 "$GNUPGHOME"
 gpg --batch --passphrase '' --quick-gen-key "$maintainer" default default never 2>/dev/null
 
 git clone -q --no-local "$src" "$scratch/clone"
-# A locale whose messages and order both differ from C's, made from Debian's
-# locales package rather than installed on the machine.
+# A locale whose messages and order differ from C's, not installed here.
 mkdir "$scratch/locale"
 localedef -i fr_CH -f UTF-8 "$scratch/locale/fr_CH.UTF-8"
 variations=+all,-user_group
-# Its host and domain name variation runs the build in a user namespace of
-# its own, which a chroot (distro-check's) cannot make.
+# Varying the host name needs a user namespace, which a chroot cannot make.
 if ! unshare --map-root-user --uts true 2>/dev/null; then
     variations+=,-domain_host
     echo "reprotest: the host and domain name not varied: no user namespace can be made here"

@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
-# The regrw a session's script (engine.sh's session) sources first: each run
-# has a case's limit, and after one is killed no other starts, so a tool
-# that hangs costs a session one limit. Set: REGRW, RUNNER, LIMIT, KILLED.
+# The regrw of a session's script: each run has a case's limit, and after
+# one is killed no other starts. Set: REGRW, RUNNER, LIMIT, KILLED.
 # shellcheck shell=sh
 regrw() {
     [ ! -e "$KILLED" ] || return 124

@@ -1,19 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Measures one register read, run inside a device namespace with the stand-in
-# (scripts/bench and the bench-guard test set that up), against the floor: a
-# minimal C program making the same system calls (the reference).
-#  - wall time (the programs taking turns, turns.sh): regrw within
-#    1.05 times the reference, with its excess over /bin/true, the cost of
-#    starting any program at all; the shell pipeline a user would write
-#    without it (pipeline), for information;
-#  - instructions per run (callgrind, repeatable where wall time is not):
-#    at most 1.05 times the reference, dynamic builds; the static builds,
-#    which the board runs, reported beside them;
-#  - system calls per run (strace -c -f): fewer than the pipeline's.
-#  - size (measure.sh size, anywhere): a standalone file, stripped with its
-#    toolchain's strip, at most 1.25 times the floor, the reference built
-#    with the same toolchain and C library, and at most MAX-BYTES if given.
+# Measures one register read, inside a device namespace with the stand-in,
+# against the floor: a C program making the same system calls (reference).
+#  - wall time, in turns: regrw within 1.05 times the reference, with its
+#    excess over /bin/true; the shell pipeline a user would write, for
+#    information;
+#  - instructions per run (callgrind, repeatable): at most 1.05 times the
+#    reference's, dynamic builds; the static ones reported beside;
+#  - system calls per run: fewer than the pipeline's;
+#  - size (anywhere): a standalone file, stripped, at most 1.25 times the
+#    reference of its toolchain and C library, and MAX-BYTES if given.
 # Usage: measure.sh all REGRW REFERENCE REGRW-STATIC REFERENCE-STATIC
 #        measure.sh instructions REGRW REFERENCE   (the aim on instructions only)
 #        measure.sh size TRIPLE REGRW REFERENCE [MAX-BYTES]   (the aims on size only)
@@ -23,8 +19,7 @@ pipeline=$(dirname "$0")/pipeline
 # shellcheck source=tests/core.sh
 . "$(dirname "$0")/../../tests/core.sh"
 
-# verdict FIGURE VALUE OPERATOR AIM: prints whether VALUE meets the aim (the
-# last word of AIM is its number), and counts it.
+# verdict FIGURE VALUE OPERATOR AIM: whether VALUE meets AIM's last word.
 verdict() {
     if awk -v r="$2" -v a="${4##* }" "BEGIN { exit !(r $3 a) }"; then
         echo "  aim ($1 $3 $4): met"; passed=$((passed + 1))
@@ -73,8 +68,7 @@ if [ "$mode" = instructions ]; then
     finish
 fi
 
-# Wall time, in turns (turns.sh); each comparison the median of its
-# per-round ratios, or differences.
+# Each comparison the median of its per-round ratios, or differences.
 # shellcheck source=lab/bench/turns.sh
 . "$(dirname "$0")/turns.sh"
 rounds=10 runs=200

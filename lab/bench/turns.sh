@@ -1,12 +1,10 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=sh
-# How the bench times programs against each other, on the host (measure.sh)
-# and on the emulated board (scripts/bench) alike.
-# turns ROUNDS RUNS PROGRAM...: RUNS reads of register 2 (PROGRAM 0 2) by
-# each PROGRAM in a block, the blocks in turn, the order reversed every
-# round, so that the machine's drift falls on all of them alike: a line
-# "ROUND PROGRAM SECONDS" a block, the seconds a run's, by date's
-# nanoseconds or, where date has none (busybox), the kernel's uptime.
+# How the bench times programs against each other, on host and board.
+# turns ROUNDS RUNS PROGRAM...: RUNS runs of "PROGRAM 0 2" a block, the
+# blocks in turn, the order reversed every round so that drift falls on
+# all alike: a line "ROUND PROGRAM SECONDS" a block, a run's seconds (by
+# date's nanoseconds or, in busybox, the kernel's uptime).
 # median A [OP B]: over the rounds of the turns on standard input, the
 # median of A's time, or of A's time OP (/ or -) B's.
 turns() {

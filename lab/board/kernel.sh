@@ -1,8 +1,7 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash
-# Sourced by lab/board/prepare and tests/driver.sh: building the driver
-# against a kernel's headers, as scripts/fetch unpacked them, natively or
-# across.
+# Sourced by lab/board/prepare and tests/driver.sh: the driver built
+# against a kernel's headers as scripts/fetch unpacked them.
 
 say() { echo "board: $*" >&2; }
 driver_src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../driver" && pwd)
@@ -10,9 +9,7 @@ driver_src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../driver" && pwd)
 . "$driver_src/../../scripts/project.sh"
 fetched=$REGRW_FETCH_DIR
 
-# kernel_fetched FLAVOUR: the release of Debian's FLAVOUR kernel as
-# scripts/fetch unpacked it (board for a board's, driver for amd64's), or a
-# line saying how to fetch it and a failure.
+# kernel_fetched FLAVOUR: the FLAVOUR kernel's release, or how to fetch it.
 kernel_fetched() {
     local dir=$fetched/linux-$1 part=board
     [ "$1" != amd64 ] || part=driver
@@ -23,9 +20,8 @@ kernel_fetched() {
     cat "$dir/release"
 }
 
-# cross_args ARCH: make's words for building a module for Debian's ARCH from
-# here: the kernel's name for it and the cross compiler of that
-# architecture's Debian build (a glibc row of cmake/targets); none natively.
+# cross_args ARCH: make's words for a module for Debian's ARCH: the kernel's
+# name for it and its glibc row's cross compiler; none natively.
 cross_args() {
     local target triple karch
     [ "$1" != "$(dpkg --print-architecture)" ] || return 0
@@ -38,19 +34,15 @@ cross_args() {
     echo "ARCH=$karch CROSS_COMPILE=$triple-"
 }
 
-# build_module KERNEL-DIR RELEASE MODULE-DIR [MAKE-ARG...]: builds
-# test_registers in MODULE-DIR against the headers in KERNEL-DIR, every
-# warning of W=1 an error.
+# build_module KERNEL-DIR RELEASE MODULE-DIR [MAKE-ARG...]: with W=1 -Werror.
 build_module() {
     local kernel=$1 release=$2 module=$3 file; shift 3
     mkdir -p "$module"
     for file in test_registers.c test_registers.h Kbuild; do
         cmp -s "$driver_src/$file" "$module/$file" || cp "$driver_src/$file" "$module/$file"
     done
-    # The headers are where fetch unpacked them, not installed: O= tells
-    # the kernel's build so (Debian's 7.x headers name their installed
-    # folder otherwise). No BTF for the module: it needs the kernel's own
-    # vmlinux and pahole, and says nothing about the driver.
+    # O=: the headers are unpacked, not installed (7.x's name that folder
+    # otherwise). No BTF: it needs the kernel's vmlinux and pahole.
     local headers=$kernel/headers/usr/src/linux-headers-$release
     if ! make -C "$headers" O="$headers" M="$module" "$@" \
             W=1 KCFLAGS=-Werror CONFIG_DEBUG_INFO_BTF_MODULES= modules >"$module.log" 2>&1; then

@@ -1,13 +1,9 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash
-# The host's device layer under the tests' engine (tests/engine.sh says what
-# on_device and device_refuses promise): the node is of devns's kind
-# $device_kind, in a private device namespace, never the machine's own
-# /dev: the stand-in, or another kind, which takes no words, such as none,
-# where an open that should not happen shows as "open failed". The host's
-# suites source it; CTest starts each inside a sandbox of its own (devns
-# none), where every devns call makes its node afresh. It sources the
-# engine.
+# The host's device layer under the tests' engine, which it sources
+# (tests/engine.sh says what on_device and device_refuses promise): the
+# node is of devns's kind $device_kind, in the suite's sandbox (CTest
+# starts each in devns none), made afresh for each call.
 # shellcheck source=tests/engine.sh
 . "$(dirname "${BASH_SOURCE[0]}")/../../tests/engine.sh"
 devns=$(dirname "${BASH_SOURCE[0]}")/devns
@@ -35,8 +31,7 @@ device_refuses() {
     [ "$status" = 1 ]
 }
 
-# need_device KIND: ends the suite (a skip, or a failure under CI) where no
-# node of KIND can be made here.
+# need_device KIND: ends the suite with a skip where KIND cannot be had.
 need_device() {
     in_devns "$1" && return
     skip "no private device namespace with $1 here: $(tail -1 "$scratch/why")"
