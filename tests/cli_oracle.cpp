@@ -82,7 +82,7 @@ std::string shown(const std::string &text)
     return out;
 }
 
-// An outcome as text, to compare and to show: the word counts for a write.
+// An outcome as text, to compare and to show (the word only for a write).
 std::string outcome(int status, const std::string &out, const std::string &err, int transfers,
                     const reg_request &req)
 {

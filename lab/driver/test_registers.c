@@ -5,8 +5,8 @@
  * number; a read or write of exactly 4 bytes moves that register's word in
  * host byte order, leaving the position. Faults are module parameters,
  * writable at any moment, so a test arms them without reloading. What
- * reaches it is logged at info level, a line an event: the contract it
- * shares with regsim (test_registers.h).
+ * reaches it is logged at info level, a line an event. The parameters and
+ * the log are the contract it shares with regsim (test_registers.h).
  */
 #define pr_fmt(fmt) KBUILD_MODNAME ": " fmt
 
@@ -30,7 +30,7 @@ static bool live;
 #define TR_VARIABLE(name, mode, min, max, init, what) static int name = init;
 TR_NUMBER_WORDS(TR_VARIABLE)
 
-/* Hexadecimal after 0x, else decimal, where kstrtoint allows a sign. */
+/* kstrtoint's base: 16 after 0x (where it takes no sign), else 10. */
 static unsigned int number_base(const char *val)
 {
 	return val[0] == '0' && (val[1] == 'x' || val[1] == 'X') ? 16 : 10;
@@ -109,7 +109,7 @@ out:
 	return ret;
 }
 
-/* Up to the last word not 0; failing rather than cut at sysfs's page. */
+/* The words up to the last not 0; too many for sysfs's page fail, uncut. */
 static int get_values(char *buf, const struct kernel_param *kp)
 {
 	unsigned int n = min_t(unsigned int, nregs, TR_MAX_REGS);

@@ -21,11 +21,11 @@
 
 /* nregs: 1 to this many registers. */
 #define TR_MAX_REGS 1024
-/* fail_*: 0 or an errno user space knows (the kernel's 512 up never). */
+/* fail_*: 0, or an errno user space knows (never the kernel's own, 512 up). */
 #define TR_MAX_ERRNO 133
 /* short_*: -1 (no fault), or the bytes to move, 0 to 3. */
 #define TR_MAX_SHORT 3
-/* A write's bytes its log shows: a refused one's first few too. */
+/* A write's bytes its log shows: a word, or a refused write's first ones. */
 #define TR_MAX_LOGGED 16
 
 /*
