@@ -88,10 +88,11 @@ std::string outcome(int status, const std::string &out, const std::string &err, 
 {
     std::string text = "  status " + std::to_string(status) + "\n  stdout [" + out + "]\n  stderr [" + err +
                        "]\n  transfers " + std::to_string(transfers);
-    if (transfers != 0)
+    if (transfers != 0) {
         text += ", request " + std::to_string(req.rw) + " " + std::to_string(req.reg_num);
-    if (transfers != 0 && req.rw != 0)
-        text.append(" ").append(std::to_string(req.data));
+        if (req.rw != 0)
+            text.append(" ").append(std::to_string(req.data));
+    }
     return text + "\n";
 }
 
