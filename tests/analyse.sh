@@ -5,8 +5,8 @@
 # sanitized build, and cppcheck.
 # Usage: analyse.sh SOURCE-DIR COMPILE-DATABASE-DIR
 src=$1 db=$2
-# shellcheck source=tests/core.sh
-. "$(dirname "$0")/core.sh"
+# shellcheck source=tests/harness.sh
+. "${harness:=$(dirname "$0")/harness.sh}"
 cd "$src" || exit 1
 mapfile -t files < <(find src lab tests -name '*.cpp' | sort)
 # cppcheck is held to its error, warning, performance and portability

@@ -6,8 +6,8 @@
 # one state and runs scripts/fetch on it, through a private APT_CONFIG and
 # into a folder of the row's own: the machine's apt lists, dpkg database
 # and fetched/ are never touched. Offline. Usage: archive.sh SOURCE-DIR
-# shellcheck source=tests/core.sh
-. "$(dirname "$0")/core.sh"
+# shellcheck source=tests/harness.sh
+. "${harness:=$(dirname "$0")/harness.sh}"
 src=$(cd "$1" && pwd)
 # shellcheck source=scripts/apt.sh
 . "$src/scripts/apt.sh"
@@ -56,8 +56,8 @@ index() {
 mid_sync() { echo >>"$archive/dists/$1/main/binary-$2/Packages"; }
 fetch_now() { "$src/scripts/fetch" "$@" 2>/dev/null; }
 
-# fresh_apt: apt's own folders for the row, empty, and its configuration.
-fresh_apt() {
+# empty_apt: apt's own folders for the row, empty, and its configuration.
+empty_apt() {
     rm -rf "$row"
     mkdir -p "$row"/{etc/apt.conf.d,etc/preferences.d,state/lists/partial,cache,fetched}
     : >"$row/status"
@@ -72,7 +72,7 @@ fresh_apt() {
 # as SIZE, the archive as ARCHIVE), and leaves FOLDER: each part, its
 # release, the versions it holds.
 row() {
-    fresh_apt
+    empty_apt
     cp -a "$base" "$archive"
     (set -e; eval "$1") >"$row/state.log" 2>&1 || { same "the archive put into: $1" "$(cat "$row/state.log")" ""; return; }
     status=0
@@ -90,7 +90,7 @@ $4
 $5"
 }
 
-fresh_apt
+empty_apt
 kernel stable "$R1" 1
 package stable linux-kbuild-6.1 1 amd64
 package stable-security busybox-static 1 armhf

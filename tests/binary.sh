@@ -38,16 +38,16 @@ flags_word() {
 # A run that is killed at the time limit says so, among its calls.
 raw_calls() {
     if ((${#runner[@]} == 0)); then
-        timeout -k 2 "$limit" "$devns" regsim -- strace -qq -X raw -o "$scratch/trace" \
+        limited "$limit" "$node" regsim -- strace -qq -X raw -o "$scratch/trace" \
             -e trace=openat,lseek,read,write,close "$REGRW" "$@" >/dev/null 2>&1
         status=$?
         sed 's/, /,/g; s/) *= /) = /' "$scratch/trace"
     else
-        timeout -k 2 "$limit" "$devns" regsim -- "${runner[@]}" -strace "$REGRW" "$@" 2>"$scratch/trace" >/dev/null
+        limited "$limit" "$node" regsim -- "${runner[@]}" -strace "$REGRW" "$@" 2>"$scratch/trace" >/dev/null
         status=$?
         sed 's/^[0-9]* //; /^open/! s/0x[0-9a-f]*/PTR/g' "$scratch/trace"
     fi
-    ! killed || echo "killed at the time limit"
+    ! killed "$status" || echo "killed at the time limit"
 }
 # _llseek's position, passed as two words, which qemu-user shows as two
 # numbers, the high word first, or (version 11) as one with the low word in
@@ -89,7 +89,8 @@ device_calls() {
 # The node's descriptor with standard error closed (for an ARM binary, the
 # emulator's): 2, which the end-to-end tests rely on.
 node_descriptor() {
-    timeout -k 2 "$limit" "$devns" regsim -- sh "$engine_dir/launch.sh" /dev/null /dev/null closed '' \
+    # shellcheck disable=SC2016 # expanded by that sh
+    limited "$limit" "$node" regsim -- sh -c 'harness_child=launch; . "$0"' "$harness" /dev/null /dev/null closed \
         strace -f -qq -o "$scratch/trace" -e trace=openat "${runner[@]}" "$REGRW" "$@"
     sed -n 's|.*openat(AT_FDCWD, "/dev/test_registers", .*) = \([0-9]*\)$|\1|p' "$scratch/trace"
 }

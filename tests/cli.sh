@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The command line, as far as it is decided before the device is touched:
-# usage errors and refused numbers. The node is absent: none may print
-# "open failed".
+# usage errors and refused numbers, with no node at all; then the valid
+# commands, which all end at the open.
 # Usage: cli.sh BINARY [RUNNER]
 REGRW=$1 RUNNER=${2:-}
 # shellcheck source=lab/sim/layer.sh
@@ -55,15 +55,22 @@ check  255     "$U"    "invalid DATA: 0xfg"            1 0 0xfg
 check  255     "$U"    'invalid REG_NUM: 1\n2'         0 "$(printf '1\n2')"            # one line, whatever the argument holds
 check  255     "$U"    'invalid DATA: 5\033[31m'       1 0 "$(printf '5\033[31m')"     # and nothing that drives a terminal
 check  255     "$U"    'invalid R/W: \t\\\200\001~'    "$(printf '\t\\\200\001~')" 0  # C's escapes, octal for the rest
+# Longer than the refusal's line buffer (256 bytes), and written out as it
+# fills: still one line, whole, whatever escapes fall where it is flushed.
+times() { local text=''; for ((i = 0; i < $1; i++)); do text+=$2; done; printf '%s' "$text"; }
+a=$(times 300 a) x=$(times 230 x)$(times 20 $'\e')$(times 30 y) b=$(times 1000 "\\")
+check  255     "$U"    "invalid REG_NUM: $a"           0 "$a"
+check  255     "$U"    "invalid DATA: $(times 230 x)$(times 20 '\033')$(times 30 y)"  1 0 "$x"
+check  255     "$U"    "invalid R/W: $(times 1000 "\\\\")"  "$b" 0
 
 # The program name: shown as invoked, and "regrw" where there is none.
 for name in /some/path/regrw ./r ''; do
     run_as '' "$name"
-    verdict "name '$name'" 255 "$(usage_text "${name:-regrw}")" ""
+    judge "name '$name'" 255 "$(usage_text "${name:-regrw}")" ""
 done
 
 # Without a node, every valid command ends at the open.
-# shellcheck disable=SC2154 # the engine's
+# shellcheck disable=SC2154 # the harness's
 E="open failed: $strerror_ENOENT"
 check  255  ""  "$E"  0 2
 check  255  ""  "$E"  1 2 7

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -30,9 +31,9 @@ struct FakeDevice {
 
 using i128 = __int128;
 
-// The number grammar: white space, one sign, then decimal digits or 0x/0X
-// and hexadecimal digits, and nothing else.
-bool number(const std::string &text, i128 min, i128 max, i128 *out)
+// The tool's number grammar: white space, one sign, then decimal digits or
+// 0x/0X and hexadecimal digits, and nothing else.
+bool expected_number(const std::string &text, i128 min, i128 max, i128 *out)
 {
     size_t i = text.find_first_not_of(" \t\n\v\f\r");
     if (i == std::string::npos)
@@ -96,26 +97,41 @@ std::string outcome(int status, const std::string &out, const std::string &err, 
     return text + "\n";
 }
 
+// The usage text for program NAME, as the suites expect it too: the file
+// tests/usage after its licence line, with %s for the name.
+std::string usage_text(const std::string &name)
+{
+    static const std::string format = [] {
+        std::ifstream in(REGRW_USAGE_FILE);
+        std::string line;
+        std::string text;
+        std::getline(in, line);
+        while (std::getline(in, line))
+            text += line + '\n';
+        return text;
+    }();
+    const size_t at = format.find("%s");
+    return format.substr(0, at) + name + format.substr(at + 2);
+}
+
 // What the front end must do with ARGS (argv) against the fake device.
 std::string predict(const std::vector<std::string> &args)
 {
     const size_t argc = args.size();
-    const std::string usage = "Proper usage: " + (argc > 0 && !args[0].empty() ? args[0] : std::string("regrw")) +
-                              " <R/W> <REG_NUM> [DATA]\n\tR/W - Read = 0 Write = 1\n\tREG_NUM - [0:2]\n"
-                              "\tDATA - data to be written to reg\n";
+    const std::string usage = usage_text(argc > 0 && !args[0].empty() ? args[0] : std::string("regrw"));
     const auto refused = [&usage](const std::string &err) { return outcome(-1, usage, err, 0, {}); };
     i128 rw = 0;
     i128 reg = 0;
     i128 data = 0;
     if (argc < 3 || argc > 4)
         return refused("");
-    if (!number(args[1], INT32_MIN, INT32_MAX, &rw))
+    if (!expected_number(args[1], INT32_MIN, INT32_MAX, &rw))
         return refused("invalid R/W: " + shown(args[1]) + "\n");
-    if (!number(args[2], INT32_MIN, INT32_MAX, &reg))
+    if (!expected_number(args[2], INT32_MIN, INT32_MAX, &reg))
         return refused("invalid REG_NUM: " + shown(args[2]) + "\n");
     if ((argc != 3 || rw != 0) && (argc != 4 || rw != 1))
         return refused("");
-    if (argc == 4 && !number(args[3], INT32_MIN, UINT32_MAX, &data))
+    if (argc == 4 && !expected_number(args[3], INT32_MIN, UINT32_MAX, &data))
         return refused("invalid DATA: " + shown(args[3]) + "\n");
     const reg_request req{static_cast<int32_t>(rw), static_cast<int32_t>(reg),
                           static_cast<int32_t>(static_cast<uint32_t>(data & 0xffffffff))};
@@ -234,5 +250,32 @@ TEST(Conversion, EveryShortString)
         }
     }
     EXPECT_EQ(mismatches, 0) << "of " << runs << " runs";
+}
+
+// Arguments longer than the refusal's line buffer, a run of each kind of
+// escape starting at every position around the points where it is
+// written out, in each argument; and one of every byte, many times over.
+TEST(Conversion, LongArguments)
+{
+    fake = FakeDevice{};
+    std::vector<std::string> texts;
+    for (const char c : {'\033', '\\', '\n', 'x'})
+        for (size_t at = 200; at < 560; ++at)
+            texts.push_back(std::string(at, '1') + std::string(9, c) + std::string(40, '2'));
+    std::string every;
+    for (int i = 0; i < 40 * 255; ++i)
+        every += static_cast<char>(i % 255 + 1);
+    texts.push_back(every);
+    long mismatches = 0;
+    for (const std::string &text : texts) {
+        for (const auto &args : {std::vector<std::string>{"regrw", text, "0"}, {"regrw", "0", text},
+                                 {"regrw", "1", "0", text}}) {
+            const std::string want = predict(args);
+            const std::string got = run(args);
+            if (got != want && ++mismatches <= 3)
+                ADD_FAILURE() << "an argument of " << text.size() << " bytes:\n" << got << "  wanted:\n" << want;
+        }
+    }
+    EXPECT_EQ(mismatches, 0) << "of " << texts.size() * 3 << " runs";
 }
 #endif

@@ -5,8 +5,8 @@
 # and printed, to be added to tests/fuzz/corpus with the fix.
 # Usage: fuzz.sh FUZZER SECONDS KEEP-DIR
 fuzzer=$1 seconds=$2 keep_dir=$3
-# shellcheck source=tests/core.sh
-. "$(dirname "$0")/core.sh"
+# shellcheck source=tests/harness.sh
+. "${harness:=$(dirname "$0")/harness.sh}"
 mkdir "$scratch/corpus" "$scratch/found"
 "$fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$scratch/found/" "$scratch/corpus" "$(dirname "$0")/fuzz/corpus" >"$scratch/log" 2>&1

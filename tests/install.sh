@@ -181,6 +181,5 @@ for target in $(regrw_rows build libc glibc); do
     REGRW=$root/usr/bin/regrw RUNNER="${emulator% -L *} -L $root" prefix="$arch root: "
     device values=0,0,0x1234abcd
     dcheck 0 "reg2 = 0x1234abcd" "" "open O_RDWR|O_SYNC;seek 2;read 2 4;close" 0 2
-    flush
 done
 finish

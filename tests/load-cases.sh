@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # The end-to-end case under load: one table, run against the stand-in
-# (load.sh) and the driver on the board (board.sh), in the engine's words.
+# (load.sh) and the driver on the boards (board.sh), in the harness's words.
 # shellcheck shell=sh disable=SC2034,SC2154 # the harness sets and reads its variables
 
 O="open O_RDWR|O_SYNC"
@@ -8,7 +8,8 @@ O="open O_RDWR|O_SYNC"
 # reading back (62 times) its own 8 of 64 registers, then a read-back of all
 # 64. Every run must reach the device as one open and one whole word.
 # shellcheck disable=SC2016 # the session's script, expanded there
-session nregs=64 -- '
+session "load: 1,000 runs over 64 registers" 0 "$(for w in 0 1 2 3 4 5 6 7; do echo "worker $w: 125 runs"; done)
+read-back: 0 of 64 registers differ" "" nregs=64 -- '
     worker() {
         j=0 runs=0
         while [ $j -lt 125 ]; do
@@ -35,7 +36,5 @@ session nregs=64 -- '
         reg=$((reg + 1))
     done
     echo "read-back: $bad of 64 registers differ"'
-outcome "load: 1,000 runs over 64 registers" 0 "$(for w in 0 1 2 3 4 5 6 7; do echo "worker $w: 125 runs"; done)
-read-back: 0 of 64 registers differ" ""
 log_count "load: whole-word writes, whole-word reads, opens" "504 560 1064" \
     '^write [0-9]* 4 .. .. .. ..$' '^read [0-9]* 4$' "^$O$"
