@@ -2,11 +2,12 @@
 # SPDX-License-Identifier: MIT
 # The test_registers module compiles warning-free (W=1) for Debian's amd64
 # kernel and each board's, and sparse, the kernel's checker, finds nothing
-# in it. Compile only: no module is loaded on a development machine.
+# in it: each kernel's one build (lab/board/kernel.sh), which its boards
+# load. Compile only: no module is loaded on a development machine.
 # Usage: driver.sh BUILD-DIR
 build=$(readlink -f "$1")
-# shellcheck source=tests/core.sh
-. "$(dirname "$0")/core.sh"
+# shellcheck source=tests/harness.sh
+. "${harness:=$(dirname "$0")/harness.sh}"
 # shellcheck source=lab/board/kernel.sh
 . "$(dirname "$0")/../lab/board/kernel.sh"
 
@@ -23,15 +24,7 @@ while read -r flavour arch described; do
         skip "$(cat "$scratch/err")"
         continue
     fi
-    module=$build/driver/module-$release
-    # Compiled afresh every time, so that sparse sees it every time.
-    rm -f "$module/test_registers.o"
-    # KBUILD_CHECKSRC=2 is C=2 but for the kernel's own test of the checker,
-    # whose script Debian 14's kbuild package lacks (it then turns sparse
-    # off): a sparse too old for the kernel shows as errors of its own.
-    # shellcheck disable=SC2046 # make's words
-    build_module "$fetched/linux-$flavour" "$release" "$module" $(cross_args "$arch") \
-        KBUILD_CHECKSRC=2 CHECK=sparse CF=-Wsparse-error 2>"$scratch/err"
+    module=$(build_module "$build" "$flavour" "$arch" 2>"$scratch/err")
     same "test_registers.ko for Linux $release ($arch), W=1 and sparse" \
         "$(cat "$scratch/err")$(file -b "$module/test_registers.ko" | cut -d, -f1-2)" "$described"
     same "sparse checked it for $release" "$(grep -c '^ *CHECK .*test_registers.c$' "$module.log")" 1

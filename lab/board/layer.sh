@@ -1,0 +1,46 @@
+# SPDX-License-Identifier: MIT
+# shellcheck shell=sh
+# The board's device layer (tests/harness.sh says what on_device and
+# device_refuses promise): the test_registers driver, its seeks logged,
+# lax_seek as $lax says (the driver's default, 0, unless a suite sets it).
+# A run may take 10 s, times the factor: the board is emulated.
+harness=/tests/harness.sh
+# shellcheck source=tests/harness.sh
+. "$harness"
+seeks_logged=1 lax=0 limit=$((10 * factor)) loaded='' loaded_node=''
+P=/sys/module/test_registers/parameters
+
+# reset_device WORDS: a fresh device, its log empty (each read of the log
+# clears it). The module is loaded anew where nregs changes or a session
+# changed the node; otherwise its words are set back to what it loaded
+# with (values sets every register), then as WORDS say.
+reset_device() {
+    d_n=3
+    for kv in $1; do case $kv in nregs=*) d_n=${kv#nregs=} ;; esac; done
+    if [ "$d_n" != "$loaded" ] || [ "$(stat -c '%a %u %g' /dev/test_registers 2>/dev/null)" != "$loaded_node" ]; then
+        rmmod test_registers 2>/dev/null
+        load-driver nregs="$d_n" >&2 || return 1
+        load-driver log >/dev/null
+        loaded=$d_n loaded_words=values= loaded_node=$(stat -c '%a %u %g' /dev/test_registers)
+        for f in "$P"/*; do
+            case ${f##*/} in nregs | values) ;; *) loaded_words="$loaded_words ${f##*/}=$(cat "$f")" ;; esac
+        done
+    fi
+    for kv in $loaded_words $1; do
+        case $kv in nregs=*) ;; *) echo "${kv#*=}" >"$P/${kv%%=*}" || return 1 ;; esac
+    done
+}
+on_device() {
+    o_limit=$1
+    reset_device "$2 lax_seek=$lax" || return 99
+    shift 2
+    limited "$o_limit" "$@"
+    o_status=$?
+    load-driver log >"$scratch/log"
+    return "$o_status"
+}
+device_refuses() {
+    rmmod test_registers 2>/dev/null
+    loaded=
+    ! load-driver "$@" && [ ! -e /sys/module/test_registers ]
+}
