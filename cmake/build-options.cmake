@@ -25,7 +25,7 @@ if(CMAKE_CROSSCOMPILING)
 endif()
 option(REGRW_TEST_TOOLS "Build the tests' device client and errno words" OFF)
 option(REGRW_SIM "Build the stand-in register device, regsim (needs libfuse3)" OFF)
-option(REGRW_ARM "Also build every ARM row of cmake/targets and run the suites on them" ON)
+option(REGRW_ARM "Also build the musl and glibc rows of cmake/targets and run the suites on them" ON)
 option(REGRW_VERIFY "Also build the sanitized tree and the fuzzer, and run them" ON)
 
 add_compile_options(-Wall -Wextra)
@@ -90,12 +90,12 @@ function(regrw_lean_binary target)
   if(NOT REGRW_SANITIZE)
     target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed)
   endif()
-  regrw_static_binary(${target})
+  regrw_static_if_asked(${target})
 endfunction()
 
-# regrw_static_binary(TARGET...): linked statically where REGRW_STATIC asks;
+# regrw_static_if_asked(TARGET...): linked statically where REGRW_STATIC asks;
 # stripping is the packager's, or the toolchain file's.
-function(regrw_static_binary)
+function(regrw_static_if_asked)
   if(REGRW_STATIC)
     foreach(target IN LISTS ARGN)
       target_link_options(${target} PRIVATE -static)

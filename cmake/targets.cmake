@@ -9,14 +9,14 @@ function(regrw_project var)
   set(${var} "${out}" PARENT_SCOPE)
 endfunction()
 # regrw_target(NAME): NAME's row as regrw_triple, regrw_libc,
-# regrw_processors (a list, the oldest first) and regrw_machine (the
-# triple's first word, qemu's name for it).
+# regrw_processors (a list, the oldest first) and regrw_machine (qemu's
+# word for it).
 macro(regrw_target name)
-  regrw_project(regrw_row field build ${name} row)
-  string(REPLACE " " ";" regrw_row "${regrw_row}")
+  regrw_project(regrw_row field build ${name} triple libc processors)
+  string(REPLACE "\n" ";" regrw_row "${regrw_row}")
   list(GET regrw_row 0 regrw_triple)
   list(GET regrw_row 1 regrw_libc)
-  list(GET regrw_row 3 regrw_processors)
+  list(GET regrw_row 2 regrw_processors)
   string(REPLACE "," ";" regrw_processors ${regrw_processors})
-  string(REGEX REPLACE "-.*" "" regrw_machine ${regrw_triple})
+  regrw_project(regrw_machine machine ${name})
 endmacro()

@@ -1,9 +1,10 @@
 # SPDX-License-Identifier: MIT
 # How a test is declared (regrw_test), and the builds of the same sources
 # made beside the native one so that every test run proves them too: one
-# for each ARM row of cmake/targets, in a folder named as its row; and
-# sanitize/, everything under AddressSanitizer and UndefinedBehaviorSanitizer,
-# its C++ compiled by clang, plus the command-line fuzzer.
+# for each ARM row of cmake/targets (the musl and glibc ones), in a folder
+# named as its row; and sanitize/, everything under AddressSanitizer and
+# UndefinedBehaviorSanitizer, its C++ compiled by clang, plus the
+# command-line fuzzer.
 
 # regrw_test(NAME TIER COMMAND...): a test labelled with its tier (HACKING
 # names them); it skips with 77, and regrw_env adds to its environment.
@@ -23,23 +24,23 @@ string(REPLACE "\n" ";" REGRW_ARM_TARGETS "${REGRW_ARM_TARGETS}")
 if(NOT REGRW_ARM)
   set(REGRW_ARM_TARGETS "")
 endif()
-foreach(target IN LISTS REGRW_ARM_TARGETS)
-  ExternalProject_Add(regrw-${target}
+# regrw_build(NAME TARGET -DNAME=VALUE...): the tree build/NAME, configured
+# as every build tree is (scripts/project.sh configure), built every time.
+function(regrw_build name target)
+  ExternalProject_Add(regrw-${name}
     SOURCE_DIR ${PROJECT_SOURCE_DIR}
-    BINARY_DIR ${PROJECT_BINARY_DIR}/${target}
-    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/toolchain.cmake -DREGRW_TARGET=${target}
-               -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DREGRW_TEST_TOOLS=ON -DREGRW_WERROR=${REGRW_WERROR}
+    BINARY_DIR ${PROJECT_BINARY_DIR}/${name}
+    CONFIGURE_COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/project.sh configure <BINARY_DIR> ${target}
+                      -DREGRW_WERROR=${REGRW_WERROR} ${ARGN}
+    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR>
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
+endfunction()
+foreach(target IN LISTS REGRW_ARM_TARGETS)
+  regrw_build(${target} ${target} -DREGRW_TEST_TOOLS=ON)
 endforeach()
 if(REGRW_VERIFY)
-  ExternalProject_Add(regrw-sanitize
-    SOURCE_DIR ${PROJECT_SOURCE_DIR}
-    BINARY_DIR ${PROJECT_BINARY_DIR}/sanitize
-    CMAKE_ARGS -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
-               -DREGRW_SANITIZE=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
-               -DREGRW_WERROR=${REGRW_WERROR}
-    INSTALL_COMMAND ""
-    BUILD_ALWAYS ON)
+  regrw_build(sanitize - -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+              -DREGRW_SANITIZE=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON)
   set(REGRW_SANITIZE_DIR ${PROJECT_BINARY_DIR}/sanitize)
 endif()

@@ -8,16 +8,17 @@
 # update serves a set-up run: the first leaves what failed in
 # $REGRW_APT_STATE, so later callers neither update nor warn again.
 
+# shellcheck source=scripts/project.sh
+. "$(dirname "${BASH_SOURCE[0]}")/project.sh"
 apt_updated='' apt_stale=''
 
 apt_say() { echo "${0##*/}: $*" >&2; }
 # apt_error LOG: what apt said went wrong: its first error, or its last line.
 apt_error() { grep -m1 '^E: ' "$1" || tail -1 "$1"; }
 
-# apt_update [--again] [COMMAND...]: apt's lists brought up to date, once a
-# set-up run (--again: once more), COMMAND before apt's; left as they are
-# where this user cannot write them.
-# shellcheck disable=SC2120 # its words are for the few callers that need them
+# apt_update [--again]: apt's lists brought up to date, once a set-up run
+# (--again: once more); left as they are where this user cannot write them.
+# shellcheck disable=SC2120 # --again, which need-packages alone passes
 apt_update() {
     local again='' lists log status=0 before
     [ "${1:-}" != --again ] || { again=1; shift; }
@@ -27,10 +28,10 @@ apt_update() {
         [ -n "$again" ] || return 0
     fi
     before=$apt_stale
-    eval "$("$@" apt-config shell lists Dir::State::lists/d)"
-    "$@" test -w "$lists" || return 0
+    eval "$(apt-config shell lists Dir::State::lists/d)"
+    [ -w "$lists" ] || return 0
     log=$(mktemp)
-    "$@" apt-get update -q -o Acquire::Retries=3 >"$log" 2>&1 || status=$?
+    apt-get update -q -o Acquire::Retries=3 >"$log" 2>&1 || status=$?
     # An index that failed: "Err:N URI DESCRIPTION", then its reason.
     apt_stale=$(awk '/^Err:/ { $1 = $2 = ""; sub(/^ +/, ""); failed = $0; next }
                      failed != "" { sub(/^ +/, ""); sub(/ *\[IP: .*\]$/, ""); out = out sep failed " (" $0 ")"; sep = "; "; failed = "" }
@@ -69,7 +70,7 @@ apt_mirror() {
 debian_root() {
     local dir=$1 suite=$2 arch=$3 codename mirror security keyring=/usr/share/keyrings/debian-archive-keyring.gpg
     local options=(--architectures="$arch" --include="$4") sandbox=()
-    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    codename=$(regrw_release)
     mirror=$(apt_mirror "$codename") security=$(apt_mirror "$codename-security")
     if [ -z "$mirror" ] || [ -z "$security" ]; then
         apt_say "no Debian mirror for $codename and $codename-security in apt's sources"

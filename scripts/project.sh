@@ -2,10 +2,11 @@
 # SPDX-License-Identifier: MIT
 # The project's facts, each worked out here once: the tree (regrw_root),
 # the version (from project() in CMakeLists.txt), the fetch folder
-# (REGRW_FETCH_DIR, default fetched/), debian_build, the one way its
-# packages are built, the table of targets and boards, and an emulator's
-# words for a target. Sourced; run as "project.sh WORD...", it prints one
-# (for CMake and the suites): fetch-dir, emulator, rows or field.
+# (REGRW_FETCH_DIR, default fetched/), this machine's Debian release, the
+# table of targets and boards, a target's qemu word and emulator, and the
+# one way each of a build tree is configured (regrw_configure) and the
+# packages are built (debian_build). Sourced; run as "project.sh WORD...",
+# for CMake: fetch-dir, emulator, machine, boards, rows, field or configure.
 regrw_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck disable=SC2034 # for the scripts and suites that source this
 regrw_version=$(sed -n 's/^project(regrw VERSION \([0-9.]*\)$/\1/p' "$regrw_root/CMakeLists.txt")
@@ -23,8 +24,8 @@ debian_build() {
 # The one reader of cmake/targets, whose comments name each kind's fields.
 # regrw_rows KIND [FIELD VALUE...]: KIND's rows' names, or those whose FIELD
 # holds one of the VALUEs (a list, a,b, holds each of its own).
-# regrw_field KIND NAME FIELD: the field as written, nothing for "-"; with
-# FIELD row, every field after the name, for CMake.
+# regrw_field KIND NAME FIELD...: each field as written, a line each,
+# nothing for "-".
 regrw_rows() { regrw_table rows "$@"; }
 regrw_field() { regrw_table field "$@"; }
 regrw_table() {
@@ -35,9 +36,9 @@ regrw_table() {
         mode == "rows" { v = "," $(col[a[1]]) ","; for (i = 2; i <= n; i++) if (index(v, "," a[i] ",")) break
                          if (n < 2 || i <= n) print $2 }
         mode == "field" && $2 == a[1] { found = 1
-            if (a[2] == "row") { for (i = 3; i <= NF; i++) printf "%s%s", $i, i < NF ? " " : "\n" }
-            else if (!(a[2] in col)) { print "no field " a[2] " in a " kind " row" > "/dev/stderr"; exit 2 }
-            else if ($(col[a[2]]) != "-") print $(col[a[2]]) }
+            for (i = 2; i <= n; i++) {
+                if (!(a[i] in col)) { print "no field " a[i] " in a " kind " row" > "/dev/stderr"; exit 2 }
+                print $(col[a[i]]) == "-" ? "" : $(col[a[i]]) } }
         END { if (mode == "field" && !found) { print "no " kind " row " a[1] > "/dev/stderr"; exit 2 } }' \
         "$regrw_root/cmake/targets"
 }
@@ -46,30 +47,50 @@ regrw_arches() {
     local target
     for target in $(regrw_rows build libc "$@"); do regrw_field build "$target" arch; done
 }
-# This machine's Debian release (or REGRW_RELEASE), and its boards.
-regrw_release() { echo "${REGRW_RELEASE:-$(. /etc/os-release && echo "$VERSION_CODENAME")}"; }
+# This machine's Debian release, and its boards.
+regrw_release() { (. /etc/os-release && echo "$VERSION_CODENAME"); }
 regrw_boards() { regrw_rows board releases "$(regrw_release)"; }
 # regrw_no_boards: the one line for a release with no board: which have one.
 regrw_no_boards() {
     echo "Debian $(regrw_release) has no board in cmake/targets; the releases with one:" \
-        "$(for b in $(regrw_rows board); do regrw_field board "$b" releases | tr , '\n'; done | awk '!seen[$0]++' | paste -sd' ' -)"
+        "$(for row in $(regrw_rows board); do regrw_field board "$row" releases | tr , '\n'; done | awk '!seen[$0]++' | paste -sd' ' -)"
+}
+# regrw_machine TARGET: qemu's word for TARGET's processors (qemu-WORD,
+# qemu-system-WORD), its triple's first.
+regrw_machine() {
+    local triple
+    triple=$(regrw_field build "$1" triple) || return 2
+    echo "${triple%%-*}"
 }
 # regrw_emulator TARGET [PROCESSOR]: qemu-user's words for running TARGET's
 # files here, as PROCESSOR (default the oldest it is built for); a dynamic
 # build finds its C library under the cross toolchain's root.
 regrw_emulator() {
-    local triple processors
-    triple=$(regrw_field build "$1" triple) && processors=$(regrw_field build "$1" processors) || return 2
-    printf 'qemu-%s -cpu %s' "${triple%%-*}" "${2:-${processors%%,*}}"
-    [ "$(regrw_field build "$1" libc)" != glibc ] || printf ' -L /usr/%s' "$triple"
+    local machine processors
+    machine=$(regrw_machine "$1") && processors=$(regrw_field build "$1" processors) || return 2
+    printf 'qemu-%s -cpu %s' "$machine" "${2:-${processors%%,*}}"
+    [ "$(regrw_field build "$1" libc)" != glibc ] || printf ' -L /usr/%s' "$(regrw_field build "$1" triple)"
     echo
+}
+# regrw_configure DIR TARGET [-DNAME=VALUE...]: DIR configured for a release
+# build of TARGET (a build row, through the toolchain file), or, with
+# TARGET -, the native one.
+regrw_configure() {
+    local dir=$1 toolchain=()
+    [ "$2" = - ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE="$regrw_root/cmake/toolchain.cmake" -DREGRW_TARGET="$2")
+    shift 2
+    cmake -S "$regrw_root" -B "$dir" -DCMAKE_BUILD_TYPE=Release "${toolchain[@]}" "$@"
 }
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     case ${1:-} in
         fetch-dir) echo "$REGRW_FETCH_DIR" ;;
         emulator) regrw_emulator "${2:-}" "${3:-}" ;;
+        machine) regrw_machine "${2:-}" ;;
+        boards) regrw_boards ;;
         rows | field) regrw_table "$@" ;;
-        *) echo "usage: project.sh fetch-dir | emulator TARGET [PROCESSOR] | rows KIND [FIELD VALUE...] | field KIND NAME FIELD" >&2
+        configure) shift; regrw_configure "$@" ;;
+        *) echo "usage: project.sh fetch-dir | emulator TARGET [PROCESSOR] | machine TARGET | boards | rows KIND [FIELD VALUE...] |" \
+                "field KIND NAME FIELD... | configure DIR TARGET [-DNAME=VALUE...]" >&2
            exit 2 ;;
     esac
 fi

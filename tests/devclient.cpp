@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// devclient PATH r|w|rw[+sync|+dsync] [STEP...]: the tests' client for a
+// devclient PATH r|w|rw[+sync] | rw+dsync [STEP...]: the tests' client for a
 // register device (a stand-in or the driver), one system call a step, each
 // printing its result, so a test holds the device's answers and log to what
 // really reached it. A STEP: seek N (SEEK_SET), seekcur N (SEEK_CUR), read
@@ -24,7 +24,7 @@ constexpr size_t max_bytes = 64;
 
 [[noreturn]] void usage()
 {
-    (void)fputs("usage: devclient PATH r|w|rw[+sync|+dsync] [seek N | seekcur N | read SIZE | write HEX]...\n", stderr);
+    (void)fputs("usage: devclient PATH r|w|rw[+sync] | rw+dsync [seek N | seekcur N | read SIZE | write HEX]...\n", stderr);
     exit(2);
 }
 
@@ -34,8 +34,7 @@ int open_flags(const char *mode)
         const char *mode;
         int flags;
     } modes[] = {
-        {"r", O_RDONLY}, {"r+sync", O_RDONLY | O_SYNC}, {"r+dsync", O_RDONLY | O_DSYNC},
-        {"w", O_WRONLY}, {"w+sync", O_WRONLY | O_SYNC}, {"w+dsync", O_WRONLY | O_DSYNC},
+        {"r", O_RDONLY}, {"r+sync", O_RDONLY | O_SYNC}, {"w", O_WRONLY}, {"w+sync", O_WRONLY | O_SYNC},
         {"rw", O_RDWR},  {"rw+sync", O_RDWR | O_SYNC},  {"rw+dsync", O_RDWR | O_DSYNC},
     };
     for (const auto &m : modes)
@@ -44,7 +43,8 @@ int open_flags(const char *mode)
     usage();
 }
 
-int64_t number(const char *text, int64_t min, int64_t max)
+// An argument's number, as the tool reads one, or the usage.
+int64_t argument(const char *text, int64_t min, int64_t max)
 {
     int64_t value = 0;
     if (!parse_number(text, min, max, &value))
@@ -53,14 +53,14 @@ int64_t number(const char *text, int64_t min, int64_t max)
 }
 
 // The bytes HEX names, two digits each, into bytes; returns their count.
-size_t hex_bytes(const char *text, unsigned char *bytes)
+size_t parse_hex(const char *text, unsigned char *bytes)
 {
     const size_t len = strlen(text);
     if (len % 2 != 0 || len / 2 > max_bytes)
         usage();
     for (size_t i = 0; i < len; i += 2) {
         const char pair[] = {'0', 'x', text[i], text[i + 1], '\0'};
-        bytes[i / 2] = static_cast<unsigned char>(number(pair, 0, 255));
+        bytes[i / 2] = static_cast<unsigned char>(argument(pair, 0, 255));
     }
     return len / 2;
 }
@@ -69,7 +69,7 @@ size_t hex_bytes(const char *text, unsigned char *bytes)
 void step(int fd, const char *name, const char *arg)
 {
     if (strcmp(name, "seek") == 0 || strcmp(name, "seekcur") == 0) {
-        const auto pos = static_cast<off_t>(number(arg, INT32_MIN, INT32_MAX));
+        const auto pos = static_cast<off_t>(argument(arg, INT32_MIN, INT32_MAX));
         const off_t got = lseek(fd, pos, strcmp(name, "seek") == 0 ? SEEK_SET : SEEK_CUR);
         if (got == -1)
             printf("%s %s -> %s\n", name, arg, strerror(errno));
@@ -81,7 +81,7 @@ void step(int fd, const char *name, const char *arg)
     const bool reading = strcmp(name, "read") == 0;
     if (!reading && strcmp(name, "write") != 0)
         usage();
-    const size_t size = reading ? static_cast<size_t>(number(arg, 0, max_bytes)) : hex_bytes(arg, buf);
+    const size_t size = reading ? static_cast<size_t>(argument(arg, 0, max_bytes)) : parse_hex(arg, buf);
     const ssize_t got = reading ? read(fd, buf, size) : write(fd, buf, size);
     if (got == -1) {
         printf("%s %zu -> %s\n", name, size, strerror(errno));

@@ -31,7 +31,8 @@
 /*
  * The words that are one number each: X(name, mode, min, max, default,
  * what), mode being its parameter file's. The driver's parameters and
- * regsim's words and usage are made from it; what says what holds for both.
+ * regsim's words and usage are made from it; what says what holds for
+ * both, but for lax_seek: regsim, a file, always takes any seek, as 1.
  */
 #define TR_NUMBER_WORDS(X)							\
 	X(nregs, 0444, 1, TR_MAX_REGS, 3,					\

@@ -12,6 +12,7 @@
 #include <fuse3/fuse.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -52,7 +53,8 @@ void log_line(const std::string &line)
         perror("regsim: log");
 }
 
-std::string hex_bytes(const char *buf, size_t size)
+// BYTES as the log shows them: " %02x" each.
+std::string logged_bytes(const char *buf, size_t size)
 {
     std::string out;
     for (size_t i = 0; i < size; ++i) {
@@ -120,7 +122,7 @@ int sim_read(const char * /*path*/, char *buf, size_t size, off_t pos, struct fu
 int sim_write(const char * /*path*/, const char *buf, size_t size, off_t pos, struct fuse_file_info * /*fi*/)
 {
     log_line("write " + std::to_string(pos) + ' ' + std::to_string(size) +
-             hex_bytes(buf, std::min(size, size_t{TR_MAX_LOGGED})));
+             logged_bytes(buf, std::min(size, size_t{TR_MAX_LOGGED})));
     const long reg = register_at(pos, size);
     if (reg == -1)
         return -EINVAL;
@@ -183,44 +185,20 @@ void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
     exit(2);
 }
 
-// A number as the driver reads one (kstrtoint, or kstrtou32 for values;
-// base 16 after 0x): one sign in decimal only, no minus where unsigned, no
-// space, at most one newline after; within [min, max], or WORD is refused.
-int64_t number(const char *word, const char *text, bool is_signed, int64_t min, int64_t max)
+// A number as the driver reads one (kstrtoint, or kstrtou32 for values):
+// the tool's grammar but for what the kernel refuses (space before it, a
+// sign before 0x, a minus where unsigned), with one newline after allowed;
+// within [min, max], or WORD is refused.
+int64_t kernel_number(const char *word, const char *text, bool is_signed, int64_t min, int64_t max)
 {
-    const char *p = text;
-    int base = 10;
-    bool negative = false;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
-        base = 16;
-        p += 2;
-    } else if (*p == '-' && is_signed) {
-        negative = true;
-        ++p;
-    } else if (*p == '+') {
-        ++p;
-    }
-    // Past 2^40, far beyond every bound, it stops growing: no overflow.
-    constexpr int64_t ceiling = int64_t{1} << 40;
-    int64_t magnitude = 0;
-    const char *digits = p;
-    for (;; ++p) {
-        int d = -1;
-        if (*p >= '0' && *p <= '9')
-            d = *p - '0';
-        else if (base == 16 && *p >= 'a' && *p <= 'f')
-            d = *p - 'a' + 10;
-        else if (base == 16 && *p >= 'A' && *p <= 'F')
-            d = *p - 'A' + 10;
-        if (d < 0)
-            break;
-        if (magnitude < ceiling)
-            magnitude = magnitude * base + d;
-    }
-    if (*p == '\n')
-        ++p;
-    const int64_t value = negative ? -magnitude : magnitude;
-    if (p == digits || *p != '\0' || magnitude >= ceiling || value < min || value > max)
+    std::string number = text;
+    if (!number.empty() && number.back() == '\n')
+        number.pop_back();
+    const char *p = number.c_str();
+    const bool sign = *p == '+' || *p == '-';
+    int64_t value = 0;
+    if (std::isspace(static_cast<unsigned char>(*p)) != 0 || (*p == '-' && !is_signed) ||
+        (sign && p[1] == '0' && (p[2] == 'x' || p[2] == 'X')) || !parse_number(p, min, max, &value))
         refuse(word, ("not a number from " + std::to_string(min) + " to " + std::to_string(max)).c_str());
     return value;
 }
@@ -231,7 +209,7 @@ size_t set_values(const char *word, char *list)
 {
     device.registers.assign(TR_MAX_REGS, 0);
     // White space as the C locale has it; regsim never changes locale.
-    const auto is_space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    const auto is_space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
     while (is_space(*list))
         ++list;
     for (size_t end = strlen(list); end > 0 && is_space(list[end - 1]);)
@@ -242,7 +220,7 @@ size_t set_values(const char *word, char *list)
     for (char *cursor = list, *item = nullptr; (item = strsep(&cursor, ",")) != nullptr; ++count) {
         if (count == TR_MAX_REGS)
             refuse(word, "more words than 1024 registers");
-        device.registers[count] = static_cast<uint32_t>(number(word, item, false, 0, UINT32_MAX));
+        device.registers[count] = static_cast<uint32_t>(kernel_number(word, item, false, 0, UINT32_MAX));
     }
     return count;
 }
@@ -271,7 +249,7 @@ void set_word(char *word, size_t *nvalues)
     }
     for (const auto &known : words) {
         if (strcmp(word, known.name) == 0) {
-            *known.value = static_cast<int>(number(given.c_str(), value, true, known.min, known.max));
+            *known.value = static_cast<int>(kernel_number(given.c_str(), value, true, known.min, known.max));
             if (known.value == &device.lax_seek && device.lax_seek != 1)
                 refuse(given.c_str(), "a file cannot refuse a seek, so the device always acts as lax_seek=1");
             return;
