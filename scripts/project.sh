@@ -5,13 +5,14 @@
 # (REGRW_FETCH_DIR, default fetched/), this machine's Debian release, the
 # table of targets and boards, a target's qemu word and emulator, and the
 # one way each of a build tree is configured (regrw_configure) and the
-# packages are built (debian_build). Sourced; run as "project.sh WORD...",
-# for CMake: fetch-dir, emulator, machine, boards, rows, field or configure.
+# packages are built (debian_build). Sourced; or, for CMake, run as
+# "project.sh WORD ARG...", which runs regrw_WORD ARG... (- for _).
 regrw_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck disable=SC2034 # for the scripts and suites that source this
 regrw_version=$(sed -n 's/^project(regrw VERSION \([0-9.]*\)$/\1/p' "$regrw_root/CMakeLists.txt")
 REGRW_FETCH_DIR=${REGRW_FETCH_DIR:-$regrw_root/fetched}
 export REGRW_FETCH_DIR
+regrw_fetch_dir() { echo "$REGRW_FETCH_DIR"; }
 
 # debian_build ARCH [OPTION...]: dpkg-buildpackage's binary packages of the
 # tree in the current folder for ARCH, natively or across, as Debian does.
@@ -82,15 +83,8 @@ regrw_configure() {
     cmake -S "$regrw_root" -B "$dir" -DCMAKE_BUILD_TYPE=Release "${toolchain[@]}" "$@"
 }
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
-    case ${1:-} in
-        fetch-dir) echo "$REGRW_FETCH_DIR" ;;
-        emulator) regrw_emulator "${2:-}" "${3:-}" ;;
-        machine) regrw_machine "${2:-}" ;;
-        boards) regrw_boards ;;
-        rows | field) regrw_table "$@" ;;
-        configure) shift; regrw_configure "$@" ;;
-        *) echo "usage: project.sh fetch-dir | emulator TARGET [PROCESSOR] | machine TARGET | boards | rows KIND [FIELD VALUE...] |" \
-                "field KIND NAME FIELD... | configure DIR TARGET [-DNAME=VALUE...]" >&2
-           exit 2 ;;
-    esac
+    word=regrw_${1//-/_}
+    declare -F "$word" >/dev/null || { echo "project.sh: no word ${1:-}: see its regrw_ functions" >&2; exit 2; }
+    shift
+    "$word" "$@"
 fi

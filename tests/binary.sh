@@ -39,7 +39,7 @@ flags_word() {
 raw_calls() {
     if ((${#runner[@]} == 0)); then
         limited "$limit" "$node" regsim -- strace -qq -X raw -o "$scratch/trace" \
-            -e trace=openat,lseek,read,write,close "$REGRW" "$@" >/dev/null 2>&1
+            -e trace=openat,lseek,read,write,writev,close "$REGRW" "$@" >/dev/null 2>&1
         status=$?
         sed 's/, /,/g; s/) *= /) = /' "$scratch/trace"
     else
@@ -130,6 +130,8 @@ else
         same "no floating-point registers in calls" "$(has 'Tag_ABI_VFP_args' "$attributes")" no
     fi
 fi
+# A refusal is one write: the lines of runs side by side stay whole.
+same "a refusal, in one write" "$(raw_calls 0 x | grep -cE '^writev?\(2,')" 1
 open='open(/dev/test_registers,0x101002) = FD'
 same "system calls of a read of register 2" "$(device_calls 0 2)" "$open;${seek//REG/2};read(FD,$read_buf,4) = 4;close(FD) = 0;"
 same "system calls of a write to register 1" "$(device_calls 1 1 -1)" "$open;${seek//REG/1};write(FD,$write_buf,4) = 4;close(FD) = 0;"

@@ -2,8 +2,9 @@
 // The command-line front end against a fake device, and an oracle written
 // apart from the tool (__int128 on std::string, escapes by a table) that
 // predicts every outcome: status, streams and the request the device gets.
-// In number_test, the proof over every short string; built with
-// REGRW_FUZZ, the fuzzer's entry (fuzz.sh).
+// In number_test, the number conversion at its boundaries, then the proof
+// over every short string and long arguments; built with REGRW_FUZZ, the
+// fuzzer's entry (fuzz.sh).
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -220,6 +221,88 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 #else
 #include <gtest/gtest.h>
 
+#include "number.h"
+
+namespace {
+
+// The conversion at its boundaries: what is accepted, and as what.
+constexpr int64_t i32_min = INT32_MIN, i32_max = INT32_MAX, u32_max = UINT32_MAX;
+
+struct Case {
+    const char *text;
+    int64_t min, max;
+    bool accepted;
+    int64_t value;
+};
+
+const Case cases[] = {
+    // decimal, with leading zeros kept decimal
+    {"0", i32_min, i32_max, true, 0},
+    {"07", i32_min, i32_max, true, 7},
+    {"010", i32_min, i32_max, true, 10},
+    {"08", i32_min, i32_max, true, 8},
+    {"000000000000000000000000000001", i32_min, i32_max, true, 1},
+    // white space and one sign
+    {" \t\n\v\f\r42", i32_min, i32_max, true, 42},
+    {"+5", i32_min, i32_max, true, 5},
+    {"-5", i32_min, i32_max, true, -5},
+    {"-0", i32_min, i32_max, true, 0},
+    {"--5", i32_min, i32_max, false, 0},
+    {"+-5", i32_min, i32_max, false, 0},
+    {"- 5", i32_min, i32_max, false, 0},
+    // hexadecimal, either case, with a sign too
+    {"0x10", i32_min, i32_max, true, 16},
+    {"0X1f", i32_min, i32_max, true, 31},
+    {"0xABCDEF", i32_min, i32_max, true, 0xabcdef},
+    {"-0x1", i32_min, i32_max, true, -1},
+    {"0x", i32_min, i32_max, false, 0},
+    {"0xg", i32_min, i32_max, false, 0},
+    {"00x1", i32_min, i32_max, false, 0},
+    {"x10", i32_min, i32_max, false, 0},
+    {"ff", i32_min, i32_max, false, 0},
+    // whole text or nothing
+    {"", i32_min, i32_max, false, 0},
+    {" ", i32_min, i32_max, false, 0},
+    {"+", i32_min, i32_max, false, 0},
+    {"12abc", i32_min, i32_max, false, 0},
+    {"12 ", i32_min, i32_max, false, 0},
+    {"1.0", i32_min, i32_max, false, 0},
+    {"1e3", i32_min, i32_max, false, 0},
+    // signed 32-bit bounds
+    {"2147483647", i32_min, i32_max, true, i32_max},
+    {"2147483648", i32_min, i32_max, false, 0},
+    {"-2147483648", i32_min, i32_max, true, i32_min},
+    {"-2147483649", i32_min, i32_max, false, 0},
+    {"0x7fffffff", i32_min, i32_max, true, i32_max},
+    {"0x80000000", i32_min, i32_max, false, 0},
+    {"-0x80000000", i32_min, i32_max, true, i32_min},
+    // DATA's bounds: any 32-bit word, as signed or unsigned
+    {"4294967295", i32_min, u32_max, true, u32_max},
+    {"4294967296", i32_min, u32_max, false, 0},
+    {"0xffffffff", i32_min, u32_max, true, u32_max},
+    {"0x100000000", i32_min, u32_max, false, 0},
+    {"-2147483648", i32_min, u32_max, true, i32_min},
+    // far out of range: never wraps back into range
+    {"18446744073709551616", i32_min, u32_max, false, 0},
+    {"18446744073709551617", i32_min, u32_max, false, 0},
+    {"0x10000000000000001", i32_min, u32_max, false, 0},
+    {"-9223372036854775808", i32_min, u32_max, false, 0},
+    {"99999999999999999999999999999999999999", i32_min, u32_max, false, 0},
+};
+
+TEST(ParseNumber, Table)
+{
+    for (const Case &c : cases) {
+        int64_t value = -12345;
+        const bool accepted = parse_number(c.text, c.min, c.max, &value);
+        EXPECT_EQ(accepted, c.accepted) << '"' << c.text << '"';
+        // A refusal leaves the output alone.
+        EXPECT_EQ(value, c.accepted ? c.value : -12345) << '"' << c.text << '"';
+    }
+}
+
+}  // namespace
+
 // Every string of up to 5 characters over the grammar's own and each digit
 // range's neighbours, as DATA (its word shows the value whole), converted
 // or refused exactly as the oracle says.
@@ -254,14 +337,16 @@ TEST(Conversion, EveryShortString)
 
 // Arguments longer than the refusal's line buffer, a run of each kind of
 // escape starting at every position around the points where it is
-// written out, in each argument; and one of every byte, many times over.
+// written out, in each argument, with and without a tail after it; and
+// one of every byte, many times over.
 TEST(Conversion, LongArguments)
 {
     fake = FakeDevice{};
     std::vector<std::string> texts;
     for (const char c : {'\033', '\\', '\n', 'x'})
         for (size_t at = 200; at < 560; ++at)
-            texts.push_back(std::string(at, '1') + std::string(9, c) + std::string(40, '2'));
+            for (const size_t tail : {0, 40})
+                texts.push_back(std::string(at, '1') + std::string(9, c) + std::string(tail, '2'));
     std::string every;
     for (int i = 0; i < 40 * 255; ++i)
         every += static_cast<char>(i % 255 + 1);

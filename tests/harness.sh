@@ -1,46 +1,39 @@
 # SPDX-License-Identifier: MIT
-# The tests' one harness, sourced by every suite, on the host and on the
-# boards (POSIX sh, for busybox too): a run's time limit, killed runs, the
-# tool's streams, its C library's words, the verdicts and the status. The
-# verdicts are TAP, as prove reads it: "ok N - LABEL", "not ok N - LABEL"
-# and what differed in "#" lines, "ok N # SKIP WHY", "1..N" at the end.
-# Status 0: all passed; 1: a case failed; 77: all skipped; 99: a fault of
-# the harness or of a stand-in ("Bail out!"). Under CI a skip fails.
+# The tests' one harness, sourced by every suite on the host and on the
+# boards (POSIX sh, for busybox too). It owns a run's time limit, killed
+# runs, the tool's streams, its C library's words, the verdicts and the
+# status. Verdicts are TAP, as prove reads it ("ok N - LABEL", "not ok N -
+# LABEL" with what differed as "#" lines, "ok N # SKIP WHY", "1..N"); the
+# status is 0, 1 (a case failed), 77 (all skipped) or 99 (a fault of the
+# harness or of a stand-in: "Bail out!"). Under CI a skip fails.
 #
-# A suite sources it as ". "${harness:=PATH}"", or through a device layer
-# (lab/sim/layer.sh, lab/board/layer.sh), which defines "on_device LIMIT
-# WORDS COMMAND..." (COMMAND within LIMIT s on a fresh device started with
-# the parameter WORDS, its log in $scratch/log; 99 where it did not start)
-# and "device_refuses WORD..." (whether it refuses to start with WORDS, its
-# one line on standard output), and sets lax (1 where any seek is taken, as
-# a file takes it; 0 where one past the registers is refused, the driver's
-# default) and seeks_logged. A suite sets REGRW, the binary; RUNNER, an
-# emulator's words ("-0 NAME" sets the program's name); ERRWORDS, errwords
-# built with it (run by ERRWORDS_RUNNER, or RUNNER).
+# A suite sets REGRW (the binary), RUNNER (an emulator's words; "-0 NAME"
+# names the program), ERRWORDS (errwords built with it, run by
+# ERRWORDS_RUNNER or RUNNER), then sources this file as ". ${harness:=PATH}"
+# or through a device layer, lab/sim/layer.sh or lab/board/layer.sh. A
+# layer defines on_device LIMIT WORDS COMMAND... (COMMAND within LIMIT s,
+# on a fresh device started with WORDS, its log in $scratch/log; 99 where
+# it did not start) and device_refuses WORD... (whether it refuses WORDS,
+# its one line on stdout); it sets seeks_logged, and lax: 1 where a seek
+# past the registers is taken, as a file takes it, 0 where it is refused.
 #
-# The tables are rows of these words, each judged as it is read:
-#   device WORD...  the rows after it run on a fresh device each, started
-#                   with these parameter words
-#   dcheck STATUS STDOUT STDERR LOG ARG...  a run of the tool, and the
-#                   device's log: its events separated by ";"
-#   check STATUS STDOUT STDERR ARG...  a run, nothing reaching the device
+# The tables' words, each row judged as it is read ("" is no output):
+#   device WORD...  the next rows' device words, a fresh device each
+#   dcheck STATUS STDOUT STDERR LOG ARG...  a run, and the device's log
+#   check STATUS STDOUT STDERR ARG...  a run that reaches no device
 #   beyond STATUS STDOUT LAX-STDERR LAX-LOG STRICT-STDERR STRICT-LOG ARG...
-#                   a run at a position with no register, where the two
-#                   kinds of device differ
 #   probe "MODE STEP..." ANSWERS LOG [STRICT-ANSWERS STRICT-LOG]  a run of
-#                   the tests' client, $DEVCLIENT: its lines, and the log
-#   session LABEL STATUS STDOUT STDERR [WORD...] -- SCRIPT  a POSIX sh
-#                   script on one device, regrw on hand (each run within a
-#                   row's limit, RUN_LIMIT s), all within 30 times that
-#   log_count LABEL WANT PATTERN...  the session's log lines of each PATTERN
-#   session_log LOG  the session's whole log
-#   refused WORD...  parameter words the device must refuse to start with
-# stdin_to, stdout_to and stderr_to set the tool's streams (launch, below);
-# prefix starts each label.
+#                   $DEVCLIENT
+#   session LABEL STATUS STDOUT STDERR [WORD...] -- SCRIPT  a sh script with
+#                   regrw on hand (each run within RUN_LIMIT s), on one device
+#   log_count LABEL WANT PATTERN...; session_log LOG  the session's log
+#   refused WORD...  words the device must refuse to start with
+# Lines and events are separated by ";". stdin_to, stdout_to and stderr_to
+# set the tool's streams (launch); prefix starts each label.
 # shellcheck shell=sh
 
-# Seconds a run may take (well under one), times REGRW_TIME_FACTOR for a
-# loaded machine, then killed; seconds more before KILL.
+# Seconds a run may take (it takes well under one), times the factor for a
+# loaded machine; then TERM, and KILL after grace seconds.
 factor=${REGRW_TIME_FACTOR:-1}
 limit=$((${REGRW_TEST_LIMIT:-5} * factor)) grace=2
 limited() { timeout -k "$grace" "$@"; }
@@ -49,17 +42,15 @@ killed() { case $1 in 124 | 137 | 143) return 0 ;; *) return 1 ;; esac; }
 nl='
 '
 
-# launch STDIN STDOUT STDERR COMMAND...: the last process before the tool
-# sets its streams itself (one between, such as bwrap, may take a
-# descriptor meant closed): each a file or "closed"; standard output also
-# "full" (/dev/full) or "gone" (a pipe whose reader has gone).
+# launch STDIN STDOUT STDERR COMMAND...: the streams, set in the last process
+# before the tool (one between, bwrap say, may take a descriptor meant
+# closed): a file or "closed"; stdout also "full" or "gone" (no reader).
 launch() {
     case $1 in closed) exec <&- ;; *) exec <"$1" ;; esac
     case $2 in
         closed) exec >&- ;;
         full) exec >/dev/full ;;
-        # A FIFO, opened read-write first so that opening it to write does
-        # not wait for a reader: once that descriptor closes, none is left.
+        # A FIFO opened read-write first, so the write open needs no reader.
         gone) l_pipe=$(mktemp -u) && mkfifo "$l_pipe" || exit 1
               exec 3<>"$l_pipe"; exec >"$l_pipe" 3<&-; rm "$l_pipe" ;;
         *) exec >"$2" ;;
@@ -81,31 +72,22 @@ tap_not_ok() { tap_failed=$((tap_failed + 1)); tap 'not ok' "$1"; shift; [ $# = 
 # skip WHY: a case that cannot run here.
 skip() {
     if [ -n "${CI:-}" ]; then tap_not_ok "cannot run under CI: $1"; return; fi
-    tap_skipped=$((tap_skipped + 1))
-    tap_n=$((tap_n + 1))
+    tap_skipped=$((tap_skipped + 1)) tap_n=$((tap_n + 1))
     printf 'ok %d # SKIP %s\n' "$tap_n" "$1"
 }
 # bail WHY: the harness, a stand-in or a table is at fault, not the tool.
 bail() { printf 'Bail out! %s\n' "$1"; tap_end=bail; exit 99; }
-finish() {
-    [ "$tap_n" != 0 ] || bail "no case ran"
-    printf '1..%d\n' "$tap_n"
-    tap_end=1
-    exit 0
-}
+finish() { [ "$tap_n" != 0 ] || bail "no case ran"; printf '1..%d\n' "$tap_n"; tap_end=1; exit 0; }
 tap_exit() {
     rm -rf "$scratch"
-    case $tap_end in
-        '') printf 'Bail out! the suite stopped before its end (status %s)\n' "$1"; exit 99 ;;
-        bail) exit 99 ;;
-    esac
+    [ -n "$tap_end" ] || printf 'Bail out! the suite stopped before its end (status %s)\n' "$1"
+    case $tap_end in '' | bail) exit 99 ;; esac
     [ "$tap_failed" = 0 ] || exit 1
     [ "$tap_skipped" != "$tap_n" ] || exit 77
-    exit 0
 }
 
-# shown WHAT GOT WANTED: text that differs, as "#" lines ending in $, the
-# unprintable in octal (awk: busybox's sed has no l).
+# shown WHAT GOT WANTED: texts that differ, as "#" lines ending in $, the
+# unprintable in octal (busybox's sed has no l).
 shown() {
     [ "$2" != "$3" ] || return 0
     printf '# %s:\n' "$1"; printf '%s' "$2" | lined; printf '# wanted:\n'; printf '%s' "$3" | lined
@@ -116,17 +98,12 @@ lined() {
           print "#   " s "$" }'
 }
 # same LABEL GOT WANTED: one fact.
-same() {
-    if [ "$2" = "$3" ]; then tap_ok "$1"; return 0; fi
-    tap_not_ok "$1"
-    shown got "$2" "$3"
-    return 1
-}
-# lines TEXT: TEXT as a case expects its lines: nothing for "", else the
-# text and one newline.
+same() { if [ "$2" = "$3" ]; then tap_ok "$1"; else tap_not_ok "$1"; shown got "$2" "$3"; return 1; fi; }
+# lines TEXT: TEXT as a case expects its lines: nothing for "", else it
+# and one newline.
 lines() { [ -z "$1" ] || printf '%s\n' "$1"; }
-# events TEXT [SEEKS]: TEXT's events, separated by ";", one a line; those
-# that begin "seek " only where SEEKS is set. Builtins alone: it runs often.
+# events TEXT [SEEKS]: TEXT's events a line each, "seek ..." ones only with
+# SEEKS. Builtins alone: it runs for every row.
 events() {
     v_rest=$1
     while [ -n "$v_rest" ]; do
@@ -136,29 +113,26 @@ events() {
         v_rest=${v_rest#*;}
     done
 }
-# device_log LOG: a device's log as a case expects it: seeks only where
-# the device logs them.
+# device_log LOG: a device's log as a case expects it.
 device_log() { events "$1" "$seeks_logged"; }
 # stream TEXT: a stream as a case expects it, then a line no stream holds,
 # so that a run's streams and log are held to their wants in one cmp.
 stream() { lines "$1"; printf '\n\036\n'; }
 
-# read_errwords: strerror_NAME and errno_NAME for each errno errwords
-# knows, as the binary's own C library has them.
+# read_errwords: strerror_NAME and errno_NAME, as the binary's C library has them.
 read_errwords() {
     # shellcheck disable=SC2086 # the runner's words, split on purpose
     ${ERRWORDS_RUNNER-$RUNNER} "$ERRWORDS" >"$scratch/errwords" || bail "$ERRWORDS printed no words"
     # shellcheck disable=SC2034 # read for the eval
     while read -r name number text; do eval "errno_$name=\$number strerror_$name=\$text"; done <"$scratch/errwords"
 }
-# The usage text the tool prints for program name $1: tests/usage after its
-# licence line, with %s for the name.
+# usage_text NAME: the usage the tool prints as NAME (tests/usage, %s the name).
 usage_text() {
     u_text=$(sed 1d "${harness%/*}/usage") || bail "no usage text beside $harness"
     printf '%s' "${u_text%%"%s"*}$1${u_text#*"%s"}"
 }
 
-# run_as WORDS NAME ARG...: the tool as NAME, on a device with WORDS: its
+# run_as WORDS NAME ARG...: the tool as NAME, on a device with WORDS; its
 # status in $status, its streams in $scratch/out and err.
 run_as() {
     r_words=$1 r_name=$2 r_out=$scratch/out r_err=$scratch/err
@@ -169,7 +143,6 @@ run_as() {
     else set -- bash -c 'exec -a "$0" "$@"' "$r_name" "$REGRW" "$@"; fi
     [ "$stdout_to" = file ] || r_out=$stdout_to
     [ "$stderr_to" = file ] || r_err=$stderr_to
-    # Streams other than the usual, as a label shows them.
     r_streams=
     [ "$stdin_to" = /dev/null ] || r_streams=" <$stdin_to"
     [ "$stdout_to" = file ] || r_streams="$r_streams >$stdout_to"
@@ -188,10 +161,7 @@ judge() {
     [ $# -lt 5 ] || j_log=$scratch/log
     { stream "$3"; stream "$4"; [ $# -lt 5 ] || device_log "$5"; } >"$scratch/wanted"
     cat "$scratch/out" "$scratch/end" "$scratch/err" "$scratch/end" "$j_log" >"$scratch/got"
-    if [ "$status" = "$2" ] && cmp -s "$scratch/got" "$scratch/wanted"; then
-        tap_ok "$1"
-        return 0
-    fi
+    if [ "$status" = "$2" ] && cmp -s "$scratch/got" "$scratch/wanted"; then tap_ok "$1"; return 0; fi
     tap_not_ok "$1"
     [ "$status" = "$2" ] || printf '# status %s, wanted %s\n' "$status" "$2"
     shown stdout "$(cat "$scratch/out"; printf x)" "$(lines "$3"; printf x)"
@@ -259,9 +229,8 @@ refused() {
     same "${prefix}the words '$*'" "$f_got" "refused, in 1 line(s), naming the word" || printf '# it said: %s\n' "$f_why"
 }
 
-# relay PREFIX: the TAP on standard input (a board's) as this suite's
-# cases, each label after PREFIX; other lines as comments. Input that ends
-# before its plan, or with a count other than its plan's, fails a case.
+# relay PREFIX: the TAP on stdin (a board's) as this suite's cases, PREFIX
+# before each label, other lines as comments; a count short of its plan fails.
 relay() {
     y_seen=0 y_plan=
     while IFS= read -r y_line; do
@@ -280,8 +249,7 @@ relay() {
 
 case ${harness_child:-} in
     launch) launch "$@" ;;
-    # A session's regrw: each run within a case's limit, RUN_LIMIT (for
-    # the script's own runs too); once one is killed, no other starts.
+    # A session's regrw: each run within RUN_LIMIT; after one killed, none.
     session)
         limit=$RUN_LIMIT
         regrw() {

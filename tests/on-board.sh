@@ -1,10 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# The suite a board runs (tests/board.sh boots it there), against the
-# test_registers driver: the e2e, load and board tables with each
-# standalone file the board runs, at the driver's default lax_seek=0; the
-# probe table at lax_seek=0 and again at lax_seek=1, where the driver
-# answers as a file does; the refusals, load-driver's own lines, and the
+# The suite a board runs (tests/board.sh boots it): the e2e, load and board
+# tables with each standalone file the board runs, at lax_seek=0; the probe
+# table at lax_seek=0 and 1; the refusals, load-driver's lines, and the
 # files the board's kernel must refuse to run.
 REGRW=regrw DEVCLIENT=devclient
 # shellcheck source=lab/board/layer.sh

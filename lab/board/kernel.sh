@@ -20,8 +20,8 @@ kernel_fetched() {
     cat "$dir/release"
 }
 
-# cross_args ARCH: make's words for a module for Debian's ARCH: the kernel's
-# name for it and its glibc row's cross compiler; none natively.
+# cross_args ARCH: make's words for Debian's ARCH (the kernel's name for it,
+# its glibc row's compiler); none natively.
 cross_args() {
     local target machine
     [ "$1" != "$(dpkg --print-architecture)" ] || return 0
@@ -33,10 +33,9 @@ cross_args() {
 }
 
 # build_module BUILD-DIR FLAVOUR ARCH: the one build of the driver for that
-# kernel, in BUILD-DIR/driver/module-RELEASE (printed), with W=1 warnings
-# as errors and sparse, the kernel's checker, whose findings fail it too;
-# its log beside it. Built again only where a source changed; one build at
-# a time.
+# kernel, in BUILD-DIR/driver/module-RELEASE (printed), W=1 warnings and
+# sparse's findings errors, its log beside it; again only where a source
+# changed, one at a time.
 build_module() {
     local release module headers file changed='' cross lock
     release=$(kernel_fetched "$2") && cross=$(cross_args "$3") || return 1
@@ -49,9 +48,8 @@ build_module() {
     done
     # O=: the headers are unpacked, not installed (7.x's name that folder
     # otherwise). No BTF: it needs the kernel's vmlinux and pahole.
-    # KBUILD_CHECKSRC=2 is C=2 but for the kernel's own test of the
-    # checker, whose script Debian 14's kbuild package lacks (it then turns
-    # sparse off): a sparse too old for the kernel shows as errors of its own.
+    # KBUILD_CHECKSRC=2: C=2 without the test of the checker whose script
+    # Debian 14's kbuild lacks (sparse off, unseen); a sparse too old errs.
     # shellcheck disable=SC2086 # make's words
     if [ -n "$changed" ] || [ ! -f "$module/test_registers.ko" ]; then
         rm -f "$module/test_registers.o"

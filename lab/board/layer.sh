@@ -1,19 +1,17 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=sh
-# The board's device layer (tests/harness.sh says what on_device and
-# device_refuses promise): the test_registers driver, its seeks logged,
-# lax_seek as $lax says (the driver's default, 0, unless a suite sets it).
-# A run may take 10 s, times the factor: the board is emulated.
+# The board's device layer (tests/harness.sh says what it promises): the
+# test_registers driver, its seeks logged, lax_seek as $lax says (the
+# driver's default, 0). A run may take 10 s, times the factor: emulated.
 harness=/tests/harness.sh
 # shellcheck source=tests/harness.sh
 . "$harness"
 seeks_logged=1 lax=0 limit=$((10 * factor)) loaded='' loaded_node=''
 P=/sys/module/test_registers/parameters
 
-# reset_device WORDS: a fresh device, its log empty (each read of the log
-# clears it). The module is loaded anew where nregs changes or a session
-# changed the node; otherwise its words are set back to what it loaded
-# with (values sets every register), then as WORDS say.
+# reset_device WORDS: a fresh device, its log empty (a read clears it):
+# loaded anew where nregs or the node changed, else its words set back to
+# what it loaded with (values sets every register), then as WORDS say.
 reset_device() {
     d_n=3
     for kv in $1; do case $kv in nregs=*) d_n=${kv#nregs=} ;; esac; done

@@ -1,32 +1,23 @@
 /* SPDX-License-Identifier: GPL-2.0 OR MIT */
 /*
  * The register device's contract, shared by its two stand-ins: the
- * test_registers driver and regsim, the FUSE file. Both take the parameter
- * words listed below, bounded alike and read in one grammar (the kernel's
- * kstrtoint: decimal with one optional sign, or hexadecimal after 0x; no
- * space, and at most a newline after), and log what reaches them in the
- * same lines:
- *
- *	open MODE			the access mode, and O_SYNC or O_DSYNC
- *	seek POS [SEEK_CUR|...]		a driver only: a file's seeks never reach it
- *	read POS SIZE
- *	write POS SIZE BYTES...		the bytes sent, in hexadecimal, the
- *					first TR_MAX_LOGGED of them
- *	close
- *
- * The includer provides O_ACCMODE, O_SYNC and O_DSYNC.
+ * test_registers driver and regsim, the FUSE file. Both take the words
+ * below, bounded alike and read in one grammar (the kernel's kstrtoint:
+ * decimal with one optional sign, or hexadecimal after 0x; no space, at
+ * most a newline after), and log what reaches them in the same lines:
+ * "open MODE" (the access mode, and O_SYNC or O_DSYNC), "seek POS
+ * [SEEK_CUR|...]" (a driver only: a file's seeks never reach it), "read
+ * POS SIZE", "write POS SIZE BYTES..." (the first TR_MAX_LOGGED bytes
+ * sent, in hexadecimal), "close". The includer provides O_ACCMODE, O_SYNC
+ * and O_DSYNC.
  */
 #ifndef TEST_REGISTERS_H
 #define TEST_REGISTERS_H
 
-/* nregs: 1 to this many registers. */
-#define TR_MAX_REGS 1024
-/* fail_*: 0, or an errno user space knows (never the kernel's own, 512 up). */
-#define TR_MAX_ERRNO 133
-/* short_*: -1 (no fault), or the bytes to move, 0 to 3. */
-#define TR_MAX_SHORT 3
-/* A write's bytes its log shows: a word, or a refused write's first ones. */
-#define TR_MAX_LOGGED 16
+#define TR_MAX_REGS 1024	/* nregs: 1 to this many registers */
+#define TR_MAX_ERRNO 133	/* fail_*: 0, or an errno user space knows (never the kernel's, 512 up) */
+#define TR_MAX_SHORT 3		/* short_*: -1 (no fault), or the bytes to move, 0 to 3 */
+#define TR_MAX_LOGGED 16	/* a write's bytes its log shows: a word, or a refused one's first */
 
 /*
  * The words that are one number each: X(name, mode, min, max, default,

@@ -148,33 +148,19 @@ void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
     return nullptr;
 }
 
+// The usage; with --help, the words, as test_registers.h says them.
 [[noreturn]] void usage(int status)
 {
     FILE *to = status ? stderr : stdout;
-    (void)fputs("usage: regsim [--log PATH] [--ready-fd FD] [WORD]... FILE\n", to);
-    if (status != 0) {
-        (void)fputs("regsim --help lists the words\n", to);
-        exit(status);
-    }
-    (void)fprintf(to,
-            "Serves a register device on FILE (a regular file) through FUSE: position\n"
-            "n is register n, and a read or write of one 4-byte word there moves it.\n"
-            "Any other transfer (no register there, or not 4 bytes) fails with EINVAL.\n"
-            "The device is set up with the test_registers driver's parameter words, its\n"
-            "numbers read as the driver reads them (decimal, or hexadecimal after 0x):\n");
-    // A file cannot refuse a seek: the one word the driver's alone.
+    (void)fputs("usage: regsim [-l|--log PATH] [--ready-fd FD] [WORD]... FILE (regsim --help lists the words)\n", to);
+    // lax_seek's text is the driver's: a file cannot refuse a seek.
 #define TR_USAGE(name, mode, min, max, init, what) \
-    if (strcmp(#name, "lax_seek") != 0)            \
-        (void)fprintf(to, "  %-14s %s\n", #name "=N", what);
-    TR_NUMBER_WORDS(TR_USAGE)
+    (void)fprintf(to, "  %-14s %s\n", #name "=N", strcmp(#name, "lax_seek") ? what : "1 only: a file takes any seek");
+    if (status == 0) {
+        TR_NUMBER_WORDS(TR_USAGE)
+        (void)fprintf(to, "  %-14s %s\n", "values=W0,...", TR_VALUES_WHAT);
+    }
 #undef TR_USAGE
-    (void)fprintf(to,
-            "  %-14s %s\n"
-            "  %-14s %s\n"
-            "  -l, --log PATH     append what the device receives to PATH\n"
-            "      --ready-fd FD  write a line to FD once mounted, then close it\n"
-            "Stops, unmounting FILE, on SIGTERM, SIGINT or SIGHUP.\n", "values=W0,...", TR_VALUES_WHAT,
-            "lax_seek=1", "a file cannot refuse a seek, so the device always acts as lax_seek=1; 0 is refused");
     exit(status);
 }
 
