@@ -140,7 +140,7 @@ run_as() {
     # shellcheck disable=SC2016 # expanded by that bash
     if [ "$r_name" = "$REGRW" ]; then set -- "$REGRW" "$@"
     elif [ -n "$RUNNER" ]; then set -- -0 "$r_name" "$REGRW" "$@"
-    else set -- bash -c 'exec -a "$0" "$@"' "$r_name" "$REGRW" "$@"; fi
+    else set -- bash -c 'name=$1; shift; exec -a "$name" "$@"' bash "$r_name" "$REGRW" "$@"; fi
     [ "$stdout_to" = file ] || r_out=$stdout_to
     [ "$stderr_to" = file ] || r_err=$stderr_to
     r_streams=
