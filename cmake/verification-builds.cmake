@@ -32,7 +32,6 @@ function(regrw_build name target)
     BINARY_DIR ${PROJECT_BINARY_DIR}/${name}
     CONFIGURE_COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/project.sh configure <BINARY_DIR> ${target}
                       -DREGRW_WERROR=${REGRW_WERROR} ${ARGN}
-    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR>
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
 endfunction()

@@ -20,7 +20,7 @@ mode=$1 regrw=$2 reference=$3
 
 # aim FIGURE VALUE OPERATOR AIM: whether VALUE meets AIM's last word.
 aim() {
-    if awk -v r="$2" -v a="${4##* }" "BEGIN { exit !(r $3 a) }"; then tap_ok "aim ($1 $3 $4): met"
+    if awk -v r="$2" -v a="${4##* }" "BEGIN { exit !(r $3 a) }"; then tap_ok "aim ($1 $3 $4): met, at $2"
     else tap_not_ok "aim ($1 $3 $4): missed, at $2"; fi
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
@@ -78,7 +78,7 @@ echo "# wall time, in turns ($rounds rounds of $runs runs each, the order revers
     "rounds, regrw $(us "$regrw") us, reference $(us "$reference") us, /bin/true $(us /bin/true) us; of the rounds'" \
     "differences, regrw over the reference $(us "$regrw" - "$reference") us, the reference over /bin/true" \
     "$(us "$reference" - /bin/true) us"
-aim "regrw / reference, wall time" "$(median "$regrw" / "$reference" <"$scratch/turns")" "<=" 1.05
+aim "regrw / reference, wall time" "$(median "$regrw" / "$reference" <"$scratch/turns" | awk '{ printf "%.3f", $1 }')" "<=" 1.05
 
 syscalls() {
     strace -f -c -o "$scratch/strace" "$@" >/dev/null
