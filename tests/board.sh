@@ -3,9 +3,10 @@
 # The tool on one emulated board of this Debian release (a board row of
 # cmake/targets), against the test_registers driver on Debian's kernel. One
 # boot runs the board's suite, tests/on-board.sh, whose TAP is this suite's
-# cases; another shows a session as a person at the board sees it. On the
-# release's first board, what boot promises a person: BOARD_FILE, a driver
-# word refused at the boot, lines piped in, and the silence limit.
+# cases; another shows a session as a person at the board sees it. What
+# boot promises a person (BOARD_FILE, a driver word refused at the boot,
+# lines piped in, the silence limit) is checked once, on the board with the
+# fewest files to run (the last such), whose suite is the shortest.
 #
 # The tool's tables run on the board at the driver's default, lax_seek=0.
 # Run again at lax_seek=1 they would show only what regsim's suites show:
@@ -64,7 +65,9 @@ reg1 = 0x00000000
 exit 0" 'readlink /bin/regrw; regrw 0 1'
 done
 
-[ "$board" = "$(regrw_boards | head -1)" ] || finish
+once=$(for b in $(regrw_boards); do echo "$(regrw_field board "$b" runs | tr , '\n' | wc -l) $b"; done |
+    sort -s -n -k1,1 | awk 'NR == 1 { n = $1 } $1 == n { b = $2 } END { print b }')
+[ "$board" = "$once" ] || finish
 same "a board this release has not (BOARD=arm64-16k on Debian 12, say)" "$("$prepare" "$1" nope 2>&1; echo "exit $?")" \
     "board: no board nope on this Debian release: its boards are $(regrw_boards | paste -sd' ' -) (cmake/targets)
 exit 1"

@@ -155,7 +155,7 @@ void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
     (void)fputs("usage: regsim [-l|--log PATH] [--ready-fd FD] [WORD]... FILE (regsim --help lists the words)\n", to);
     // lax_seek's text is the driver's: a file cannot refuse a seek.
 #define TR_USAGE(name, mode, min, max, init, what) \
-    (void)fprintf(to, "  %-14s %s\n", #name "=N", strcmp(#name, "lax_seek") ? what : "1 only: a file takes any seek");
+    (void)fprintf(to, "  %-14s %s\n", #name "=N", strcmp(#name, "lax_seek") ? (what) : "1 only: a file takes any seek");
     if (status == 0) {
         TR_NUMBER_WORDS(TR_USAGE)
         (void)fprintf(to, "  %-14s %s\n", "values=W0,...", TR_VALUES_WHAT);
