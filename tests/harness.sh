@@ -8,14 +8,15 @@
 # harness or of a stand-in: "Bail out!"). Under CI a skip fails.
 #
 # A suite sets REGRW (the binary), RUNNER (an emulator's words; "-0 NAME"
-# names the program), ERRWORDS (errwords built with it, run by
-# ERRWORDS_RUNNER or RUNNER), then sources this file as ". ${harness:=PATH}"
-# or through a device layer, lab/sim/layer.sh or lab/board/layer.sh. A
-# layer defines on_device LIMIT WORDS COMMAND... (COMMAND within LIMIT s,
-# on a fresh device started with WORDS, its log in $scratch/log; 99 where
-# it did not start) and device_refuses WORD... (whether it refuses WORDS,
-# its one line on stdout); it sets seeks_logged, and lax: 1 where a seek
-# past the registers is taken, as a file takes it, 0 where it is refused.
+# names the program), ERRWORDS (errwords built with it, by default the one
+# beside it; run by ERRWORDS_RUNNER or RUNNER), then sources this file as
+# ". ${harness:=PATH}", or through a device layer, lab/sim/layer.sh or
+# lab/board/layer.sh. A layer defines on_device LIMIT WORDS COMMAND...
+# (COMMAND within LIMIT s, on a fresh device started with WORDS, its log in
+# $scratch/log; 99 where it did not start) and device_refuses WORD...
+# (whether it refuses WORDS, its one line on stdout); it sets seeks_logged,
+# and lax: 1 where a seek past the registers is taken, as a file takes it,
+# 0 where it is refused.
 #
 # The tables' words, each row judged as it is read ("" is no output):
 #   device WORD...  the next rows' device words, a fresh device each
@@ -269,6 +270,7 @@ case ${harness_child:-} in
         : "${REGRW=}" "${RUNNER=}" "${harness=}"
         stdin_to=/dev/null stdout_to=file stderr_to=file
         dwords='' prefix='' lax=1 seeks_logged='' s_label=''
+        [ -n "${ERRWORDS:-}" ] || [ ! -x "${REGRW%/*}/errwords" ] || ERRWORDS=${REGRW%/*}/errwords
         [ -z "${ERRWORDS:-}" ] || read_errwords
         # shellcheck disable=SC2034 # for the tables
         [ -z "$REGRW" ] || USAGE=$(usage_text "$REGRW")
