@@ -81,7 +81,7 @@ echo "# wall time, in turns ($rounds rounds of $runs runs each, the order revers
 aim "regrw / reference, wall time" "$(median "$regrw" / "$reference" <"$scratch/turns" | awk '{ printf "%.3f", $1 }')" "<=" 1.05
 
 syscalls() {
-    strace -f -c -o "$scratch/strace" "$@" >/dev/null
+    limited "$limit" strace -f -c -o "$scratch/strace" "$@" >/dev/null
     awk '$NF == "total" { print $(NF - 2) ~ /^[0-9]+$/ && NF == 6 ? $(NF - 2) : $(NF - 1) }' "$scratch/strace"
 }
 s_regrw=$(syscalls "$regrw" 0 2) s_ref=$(syscalls "$reference" 0 2)
