@@ -152,12 +152,12 @@ run_as() {
     # shellcheck disable=SC2016,SC2086 # expanded by that sh; the runner's words, split on purpose
     on_device "$limit" "$r_words" sh -c 'harness_child=launch; . "$0"' "$harness" \
         "$stdin_to" "$r_out" "$r_err" $RUNNER "$@"
-    status=$?
+    status=$? r_killed="no end within $limit s"
     [ "$status" != 99 ] || bail "the device did not start for ${prefix}regrw $* [$r_words]"
 }
 # judge LABEL STATUS STDOUT STDERR [LOG]: the last run held to its wants.
 judge() {
-    if killed "$status"; then tap_not_ok "$1" "no end within $limit s: killed"; return 1; fi
+    if killed "$status"; then tap_not_ok "$1" "$r_killed: killed"; return 1; fi
     j_log=/dev/null
     [ $# -lt 5 ] || j_log=$scratch/log
     { stream "$3"; stream "$4"; [ $# -lt 5 ] || device_log "$5"; } >"$scratch/wanted"
@@ -208,9 +208,9 @@ session() {
     # shellcheck disable=SC2016 # expanded by the session's sh
     on_device $((limit * 30)) "$s_words" env harness_child=session RUN_KILLED="$scratch/killed" \
         RUN_LIMIT="$limit" REGRW="$REGRW" RUNNER="$RUNNER" sh -c '. "$0"'"$nl$2" "$harness" </dev/null >"$scratch/out" 2>"$scratch/err"
-    status=$?
+    status=$? r_killed="no end within $((limit * 30)) s"
     [ "$status" != 99 ] || bail "the device did not start for $s_label"
-    [ ! -e "$scratch/killed" ] || status=124
+    [ ! -e "$scratch/killed" ] || status=124 r_killed="a run of regrw had no end within $limit s"
     judge "$s_label" "$s_status" "$s_out" "$s_err"
 }
 log_count() {
