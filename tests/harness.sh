@@ -201,14 +201,14 @@ probe() {
     shown "answers and log" "$(cat "$scratch/got")" "$(cat "$scratch/wanted")"
 }
 session() {
-    s_label=$prefix$1 s_status=$2 s_out=$3 s_err=$4 s_words=
+    s_label=$prefix$1 s_status=$2 s_out=$3 s_err=$4 s_words='' s_limit=$((limit * 30))
     shift 4
     while [ "$1" != -- ]; do s_words="$s_words $1"; shift; done
     rm -f "$scratch/killed"; : >"$scratch/log"
     # shellcheck disable=SC2016 # expanded by the session's sh
-    on_device $((limit * 30)) "$s_words" env harness_child=session RUN_KILLED="$scratch/killed" \
+    on_device "$s_limit" "$s_words" env harness_child=session RUN_KILLED="$scratch/killed" \
         RUN_LIMIT="$limit" REGRW="$REGRW" RUNNER="$RUNNER" sh -c '. "$0"'"$nl$2" "$harness" </dev/null >"$scratch/out" 2>"$scratch/err"
-    status=$? r_killed="no end within $((limit * 30)) s"
+    status=$? r_killed="no end within $s_limit s"
     [ "$status" != 99 ] || bail "the device did not start for $s_label"
     [ ! -e "$scratch/killed" ] || status=124 r_killed="a run of regrw had no end within $limit s"
     judge "$s_label" "$s_status" "$s_out" "$s_err"
