@@ -80,8 +80,10 @@ same "$board: a boot, the lines piped in" "$(printf 'regrw 1 2 7\nregrw 0 2\nfal
     grep -v '^board: Linux'; echo "exit ${PIPESTATUS[1]}")" "reg2 = 0x00000007
 exit 1"
 # A session longer than the silence says it is still running (those lines
-# left out here); a silent hang after it stops the board.
-silence=$((10 * factor)) long=$((10 * factor + 5))
+# left out here); a silent hang after it stops the board. The boot, the
+# layer and the driver's reload before the session's first line are silent
+# too: 20 s leaves them room on a loaded machine.
+silence=$((20 * factor)) long=$((20 * factor + 5))
 BOARD_SILENCE=$silence boot_as "" "ok 1 - a session of $long s
 board-shell: the board printed nothing for $silence s: stuck; stopped it
 exit 1" ". /tests/layer.sh; session 'a session of $long s' 0 '' '' -- 'sleep $long'; sleep 1000"
