@@ -1,40 +1,36 @@
 # SPDX-License-Identifier: MIT
 # The tests' one harness, sourced by every suite on the host and on the
-# boards (POSIX sh, for busybox too). It owns a run's time limit, killed
-# runs, the tool's streams, its C library's words, the verdicts and the
-# status. Verdicts are TAP, as prove reads it ("ok N - LABEL", "not ok N -
-# LABEL" with what differed as "#" lines, "ok N # SKIP WHY", "1..N"); the
-# status is 0, 1 (a case failed), 77 (all skipped) or 99 (a fault of the
-# harness or of a stand-in: "Bail out!"). Under CI a skip fails.
+# boards (POSIX sh, for busybox too): a run's time limit, killed runs, the
+# tool's streams, its C library's words, the verdicts as TAP ("ok N - LABEL",
+# "not ok N - LABEL" and "#" lines, "ok N # SKIP WHY", "1..N") and the
+# status: 0, 1 (a case failed), 77 (all skipped) or 99 ("Bail out!": the
+# harness or a stand-in at fault). Under CI a skip fails.
 #
-# A suite sets REGRW (the binary), RUNNER (an emulator's words; "-0 NAME"
-# names the program), ERRWORDS (errwords built with it, by default the one
-# beside it; run by ERRWORDS_RUNNER or RUNNER), then sources this file as
-# ". ${harness:=PATH}", or through a device layer, lab/sim/layer.sh or
-# lab/board/layer.sh. A layer defines on_device LIMIT WORDS COMMAND...
-# (COMMAND within LIMIT s, on a fresh device started with WORDS, its log in
-# $scratch/log; 99 where it did not start) and device_refuses WORD...
-# (whether it refuses WORDS, its one line on stdout); it sets seeks_logged,
-# and lax: 1 where a seek past the registers is taken, as a file takes it,
-# 0 where it is refused.
+# A suite sets REGRW, RUNNER (an emulator's words; "-0 NAME" names the
+# program) and ERRWORDS (default: beside REGRW; run by ERRWORDS_RUNNER or
+# RUNNER), then sources this file as ". ${harness:=PATH}", or through a
+# device layer (lab/sim/layer.sh, lab/board/layer.sh), which defines
+# on_device LIMIT WORDS COMMAND... (on a fresh device, its log in
+# $scratch/log; 99 where it did not start) and device_refuses WORD... (its
+# one line on stdout), and sets seeks_logged and lax (1: a seek past the
+# registers is taken, as a file takes it; 0: refused).
 #
 # The tables' words, each row judged as it is read ("" is no output):
 #   device WORD...  the next rows' device words, a fresh device each
 #   dcheck STATUS STDOUT STDERR LOG ARG...  a run, and the device's log
 #   check STATUS STDOUT STDERR ARG...  a run that reaches no device
 #   beyond STATUS STDOUT LAX-STDERR LAX-LOG STRICT-STDERR STRICT-LOG ARG...
-#   probe "MODE STEP..." ANSWERS LOG [STRICT-ANSWERS STRICT-LOG]  a run of
-#                   $DEVCLIENT
+#   probe "MODE STEP..." ANSWERS LOG [STRICT-ANSWERS STRICT-LOG]  $DEVCLIENT
 #   session LABEL STATUS STDOUT STDERR [WORD...] -- SCRIPT  a sh script with
 #                   regrw on hand (each run within RUN_LIMIT s), on one device
 #   log_count LABEL WANT PATTERN...; session_log LOG  the session's log
 #   refused WORD...  words the device must refuse to start with
-# Lines and events are separated by ";". stdin_to, stdout_to and stderr_to
+# Lines and events are separated by ";"; stdin_to, stdout_to and stderr_to
 # set the tool's streams (launch); prefix starts each label.
 # shellcheck shell=sh
 
-# Seconds a run may take (it takes well under one), times the factor for a
-# loaded machine; then TERM, and KILL after grace seconds.
+# Seconds a run may take (well under one), times the factor for a loaded
+# machine; then TERM, and KILL after grace seconds.
 factor=${REGRW_TIME_FACTOR:-1}
 limit=$((${REGRW_TEST_LIMIT:-5} * factor)) grace=2
 limited() { timeout -k "$grace" "$@"; }
@@ -43,9 +39,9 @@ killed() { case $1 in 124 | 137 | 143) return 0 ;; *) return 1 ;; esac; }
 nl='
 '
 
-# launch STDIN STDOUT STDERR COMMAND...: the streams, set in the last process
-# before the tool (one between, bwrap say, may take a descriptor meant
-# closed): a file or "closed"; stdout also "full" or "gone" (no reader).
+# launch STDIN STDOUT STDERR COMMAND...: each stream a file or "closed"
+# (stdout also "full", or "gone": no reader), set in the last process
+# before the tool: one between, bwrap say, may take a descriptor meant closed.
 launch() {
     case $1 in closed) exec <&- ;; *) exec <"$1" ;; esac
     case $2 in
@@ -61,7 +57,7 @@ launch() {
     exec "$@"
 }
 
-# tap VERDICT LABEL: a case's line; its label, one line.
+# tap VERDICT LABEL: a case's line, its label on one line.
 tap() {
     tap_n=$((tap_n + 1)) t_label=$2
     case $2 in *"$nl"*) t_label=$(printf '%s' "$2" | tr '\n' ' ') ;; esac
@@ -70,7 +66,6 @@ tap() {
 tap_ok() { tap ok "$1"; }
 # tap_not_ok LABEL [DETAIL...]: each DETAIL a "#" line.
 tap_not_ok() { tap_failed=$((tap_failed + 1)); tap 'not ok' "$1"; shift; [ $# = 0 ] || printf '# %s\n' "$@"; }
-# skip WHY: a case that cannot run here.
 skip() {
     if [ -n "${CI:-}" ]; then tap_not_ok "cannot run under CI: $1"; return; fi
     tap_skipped=$((tap_skipped + 1)) tap_n=$((tap_n + 1))
@@ -100,8 +95,7 @@ lined() {
 }
 # same LABEL GOT WANTED: one fact.
 same() { if [ "$2" = "$3" ]; then tap_ok "$1"; else tap_not_ok "$1"; shown got "$2" "$3"; return 1; fi; }
-# lines TEXT: TEXT as a case expects its lines: nothing for "", else it
-# and one newline.
+# lines TEXT: nothing for "", else TEXT and one newline.
 lines() { [ -z "$1" ] || printf '%s\n' "$1"; }
 # events TEXT [SEEKS]: TEXT's events a line each, "seek ..." ones only with
 # SEEKS. Builtins alone: it runs for every row.
@@ -114,10 +108,9 @@ events() {
         v_rest=${v_rest#*;}
     done
 }
-# device_log LOG: a device's log as a case expects it.
 device_log() { events "$1" "$seeks_logged"; }
-# stream TEXT: a stream as a case expects it, then a line no stream holds,
-# so that a run's streams and log are held to their wants in one cmp.
+# stream TEXT: a stream, then a line no stream holds: a run's streams and
+# log are held to their wants in one cmp.
 stream() { lines "$1"; printf '\n\036\n'; }
 
 # read_errwords: strerror_NAME and errno_NAME, as the binary's C library has them.
@@ -133,7 +126,7 @@ usage_text() {
     printf '%s' "${u_text%%"%s"*}$1${u_text#*"%s"}"
 }
 
-# run_as WORDS NAME ARG...: the tool as NAME, on a device with WORDS; its
+# run_as WORDS NAME ARG...: the tool as NAME on a device with WORDS; its
 # status in $status, its streams in $scratch/out and err.
 run_as() {
     r_words=$1 r_name=$2 r_out=$scratch/out r_err=$scratch/err
@@ -191,14 +184,11 @@ probe() {
     : >"$scratch/log"
     # shellcheck disable=SC2086 # the client's steps, split on purpose
     on_device "$limit" "$dwords" "$DEVCLIENT" /dev/test_registers $1 </dev/null >"$scratch/out" 2>"$scratch/err"
-    status=$?
+    status=$? r_killed="no end within $limit s"
     case $status in 2 | 99) bail "$p_label: the client or the device could not start: $(cat "$scratch/err")" ;; esac
-    if killed "$status"; then tap_not_ok "$p_label" "no end within $limit s: killed"; return; fi
-    { events "$p_answers" all; printf '\n\036\n'; device_log "$p_log"; } >"$scratch/wanted"
-    cat "$scratch/out" "$scratch/err" "$scratch/end" "$scratch/log" >"$scratch/got"
-    cmp -s "$scratch/got" "$scratch/wanted" && { tap_ok "$p_label"; return; }
-    tap_not_ok "$p_label"
-    shown "answers and log" "$(cat "$scratch/got")" "$(cat "$scratch/wanted")"
+    # The client ends with 1 where the open failed.
+    case $p_answers in 'open -> ok'*) p_status=0 ;; *) p_status=1 ;; esac
+    judge "$p_label" "$p_status" "$(events "$p_answers" all)" "" "$p_log"
 }
 session() {
     s_label=$prefix$1 s_status=$2 s_out=$3 s_err=$4 s_words='' s_limit=$((limit * 30))
@@ -230,8 +220,8 @@ refused() {
     same "${prefix}the words '$*'" "$f_got" "refused, in 1 line(s), naming the word" || printf '# it said: %s\n' "$f_why"
 }
 
-# relay PREFIX: the TAP on stdin (a board's) as this suite's cases, PREFIX
-# before each label, other lines as comments; a count short of its plan fails.
+# relay PREFIX: a board's TAP on stdin as this suite's cases, PREFIX before
+# each label, other lines as comments; a count short of its plan fails.
 relay() {
     y_seen=0 y_plan=
     while IFS= read -r y_line; do
