@@ -2,10 +2,8 @@
 // The command-line front end against a fake device, and an oracle written
 // apart from the tool (__int128 on std::string, escapes by a table) that
 // predicts every outcome: status, streams and the request the device gets.
-// In number_test, the number conversion at its boundaries, then the proof
-// over every short string and long arguments; built with REGRW_FUZZ, the
-// fuzzer's entry (fuzz.sh).
-#include <algorithm>
+// number_test: the conversion at its boundaries, every short string and long
+// arguments; with REGRW_FUZZ, the fuzzer's entry (fuzz.sh).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +31,7 @@ struct FakeDevice {
 using i128 = __int128;
 
 // The tool's number grammar: white space, one sign, then decimal digits or
-// 0x/0X and hexadecimal digits, and nothing else.
+// 0x/0X and hexadecimal digits, nothing else.
 bool expected_number(const std::string &text, i128 min, i128 max, i128 *out)
 {
     size_t i = text.find_first_not_of(" \t\n\v\f\r");
@@ -62,19 +60,17 @@ bool expected_number(const std::string &text, i128 min, i128 max, i128 *out)
 // doubled, C's letter escapes, and three octal digits for any other byte.
 std::string shown(const std::string &text)
 {
-    static const struct {
-        char byte, letter;
-    } letters[] = {{'\a', 'a'}, {'\b', 'b'}, {'\t', 't'}, {'\n', 'n'}, {'\v', 'v'}, {'\f', 'f'}, {'\r', 'r'}};
+    static const std::string bytes = "\a\b\t\n\v\f\r";
+    static const std::string letters = "abtnvfr";
     std::string out;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        const auto *letter = std::find_if(std::begin(letters), std::end(letters), [c](const auto &l) { return l.byte == c; });
         if (c == '\\') {
             out += "\\\\";
         } else if (byte >= 0x20 && byte < 0x7f) {
             out += c;
-        } else if (letter != std::end(letters)) {
-            out += {'\\', letter->letter};
+        } else if (bytes.find(c) != std::string::npos) {
+            out += {'\\', letters[bytes.find(c)]};
         } else {
             char octal[5];
             (void)snprintf(octal, sizeof octal, "\\%03o", byte);
@@ -104,12 +100,9 @@ std::string usage_text(const std::string &name)
 {
     static const std::string format = [] {
         std::ifstream in(REGRW_USAGE_FILE);
-        std::string line;
-        std::string text;
-        std::getline(in, line);
-        while (std::getline(in, line))
-            text += line + '\n';
-        return text;
+        std::string licence;
+        std::getline(in, licence);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }();
     const size_t at = format.find("%s");
     return format.substr(0, at) + name + format.substr(at + 2);
@@ -304,8 +297,8 @@ TEST(ParseNumber, Table)
 }  // namespace
 
 // Every string of up to 5 characters over the grammar's own and each digit
-// range's neighbours, as DATA (its word shows the value whole), converted
-// or refused exactly as the oracle says.
+// range's neighbours, as DATA (whose word shows the value whole), converted
+// or refused as the oracle says.
 TEST(Conversion, EveryShortString)
 {
     const std::string alphabet = "019afAFxX+- \t/:@G`g";
@@ -335,10 +328,9 @@ TEST(Conversion, EveryShortString)
     EXPECT_EQ(mismatches, 0) << "of " << runs << " runs";
 }
 
-// Arguments longer than the refusal's line buffer, a run of each kind of
-// escape starting at every position around the points where it is
-// written out, in each argument, with and without a tail after it; and
-// one of every byte, many times over.
+// Arguments longer than the refusal's line buffer: a run of each kind of
+// escape at every position around where it is written out, in each
+// argument, with and without a tail; and one of every byte, many times over.
 TEST(Conversion, LongArguments)
 {
     fake = FakeDevice{};
