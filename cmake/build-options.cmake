@@ -1,9 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Every build option but the toolchain file's (REGRW_TARGET, REGRW_MUSL_DIR).
-# The project is a guest in whoever builds it: their toolchain decides how
-# the tool is linked and stripped, and their flags are used as given, never
-# weakened; the project adds its language, its warnings, what keeps the
-# tool lean to start, and only the hardening they leave unsaid.
+# A guest in whoever builds it: their toolchain links and strips, their flags
+# are never weakened; the project adds its language, its warnings, what
+# keeps the tool lean to start, and only the hardening they leave unsaid.
 if(REGRW_MUSL_MISSING)
   message(FATAL_ERROR "regrw: musl for ${REGRW_MUSL_MISSING} is missing: scripts/fetch musl")
 endif()
@@ -50,8 +49,8 @@ if(REGRW_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# Debian's hardening, each part only where the builder's flags (which
-# reach the link line too) say nothing of it: their _FORTIFY_SOURCE=3 stays.
+# Debian's hardening, each part where the builder's flags (on the link line
+# too) say nothing of it: their _FORTIFY_SOURCE=3 stays.
 string(TOUPPER "${CMAKE_BUILD_TYPE}" regrw_type)
 set(regrw_said " ${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS} ${CMAKE_C_FLAGS_${regrw_type}} ${CMAKE_CXX_FLAGS_${regrw_type}}")
 set(regrw_said_link "${regrw_said} ${CMAKE_EXE_LINKER_FLAGS} ${CMAKE_EXE_LINKER_FLAGS_${regrw_type}} ${CMAKE_C_LINK_FLAGS} ${CMAKE_CXX_LINK_FLAGS} ")
@@ -82,9 +81,9 @@ if(NOT regrw_said_link MATCHES "execstack")
   add_link_options(-Wl,-z,noexecstack)
 endif()
 
-# Started once per register access, often thousands of times from a loop,
-# the tool may cost no more to start than a C program: no exceptions or
-# RTTI, and nothing of the C++ runtime loaded at run time.
+# Started once per register access, thousands of times from a loop, the
+# tool costs no more to start than a C program: no exceptions or RTTI, and
+# nothing of the C++ runtime loaded at run time.
 function(regrw_lean_binary target)
   target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti)
   if(NOT REGRW_SANITIZE)

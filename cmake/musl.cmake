@@ -1,9 +1,8 @@
 # SPDX-License-Identifier: MIT
-# A file to copy onto any board of its architecture (a musl row): static
-# against musl, whatever the board's float ABI or C library, and a few tens
-# of kilobytes. musl as scripts/fetch musl builds it, or where
-# REGRW_MUSL_DIR says (installed with its gcc wrapper's specs file). Its
-# headers are C headers only: the tool includes <stdio.h>, not <cstdio>.
+# A musl row's file, to copy onto any board of its architecture whatever its
+# float ABI or C library: static against musl (scripts/fetch musl's, or
+# REGRW_MUSL_DIR's, with its gcc wrapper's specs file), a few tens of KiB.
+# musl's headers are C's only: the tool includes <stdio.h>, not <cstdio>.
 if(NOT REGRW_MUSL_DIR)
   regrw_project(REGRW_MUSL_DIR fetch-dir)
   string(APPEND REGRW_MUSL_DIR /musl/${regrw_triple})
@@ -17,8 +16,8 @@ else()
   set(REGRW_MUSL_MISSING ${regrw_triple})
 endif()
 # Static (no musl loader on a board) and stripped (the file to copy). Its
-# segments are aligned for 64 KiB pages, the largest an arm64 kernel, which
-# runs 32-bit programs too, may have: addresses only, costing no bytes. No
-# RELRO: musl's static start never applies it, so it would only pad.
+# segments are aligned for 64 KiB pages, the largest an arm64 kernel (which
+# runs 32-bit programs too) may have: addresses, not bytes. No RELRO: musl's
+# static start never applies it, so it would only pad.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -s -Wl,-z,max-page-size=65536 -Wl,-z,norelro")
 set(CMAKE_FIND_ROOT_PATH ${REGRW_MUSL_DIR})

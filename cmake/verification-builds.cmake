@@ -1,13 +1,12 @@
 # SPDX-License-Identifier: MIT
-# How a test is declared (regrw_test), and the builds of the same sources
-# made beside the native one so that every test run proves them too: one
-# for each ARM row of cmake/targets (the musl and glibc ones), in a folder
-# named as its row; and sanitize/, everything under AddressSanitizer and
-# UndefinedBehaviorSanitizer, its C++ compiled by clang, plus the
-# command-line fuzzer.
+# How a test is declared, and the builds of the same sources beside the
+# native one that every test run proves too: one for each ARM row of
+# cmake/targets (the musl and glibc ones), in a folder named as its row, and
+# sanitize/: everything under AddressSanitizer and UndefinedBehaviorSanitizer,
+# compiled by clang, and the command-line fuzzer.
 
-# regrw_test(NAME TIER COMMAND...): a test labelled with its tier (HACKING
-# names them); it skips with 77, and regrw_env adds to its environment.
+# regrw_test(NAME TIER COMMAND...): labelled with its tier (HACKING names
+# them); it skips with 77, and regrw_env adds to its environment.
 function(regrw_test name tier)
   add_test(NAME ${name} COMMAND ${ARGN})
   set_tests_properties(${name} PROPERTIES LABELS ${tier} SKIP_RETURN_CODE 77 TIMEOUT 900
@@ -24,8 +23,8 @@ string(REPLACE "\n" ";" REGRW_ARM_TARGETS "${REGRW_ARM_TARGETS}")
 if(NOT REGRW_ARM)
   set(REGRW_ARM_TARGETS "")
 endif()
-# regrw_build(NAME TARGET -DNAME=VALUE...): the tree build/NAME, configured
-# as every build tree is (scripts/project.sh configure), built every time.
+# regrw_build(NAME TARGET -DNAME=VALUE...): build/NAME, configured as every
+# build tree is (scripts/project.sh configure), built every time.
 function(regrw_build name target)
   ExternalProject_Add(regrw-${name}
     SOURCE_DIR ${PROJECT_SOURCE_DIR}

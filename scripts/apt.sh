@@ -1,11 +1,10 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash
-# Sourced by need-packages, fetch and distro-check: apt-get update as an
-# installed Debian meets its archive, and debian_root, the one way a Debian
-# root is made. A mirror can serve an index in mid-sync: one that fails is
-# retried, then named in one warning, and set-up goes on with the lists apt
-# has; apt_cannot names what they lack, and the index that failed. One
-# update serves a set-up run: the first leaves what failed in
+# Sourced by need-packages, fetch and distro-check: apt-get update, and
+# debian_root, the one way a Debian root is made. A mirror may serve an
+# index in mid-sync: one that fails is retried, then named in one warning,
+# and set-up goes on with the lists apt has (apt_cannot names the index with
+# what they lack). One update serves a set-up run: what failed is left in
 # $REGRW_APT_STATE, so later callers neither update nor warn again.
 
 # shellcheck source=scripts/project.sh
@@ -16,8 +15,8 @@ apt_say() { echo "${0##*/}: $*" >&2; }
 # apt_error LOG: what apt said went wrong: its first error, or its last line.
 apt_error() { grep -m1 '^E: ' "$1" || tail -1 "$1"; }
 
-# apt_update [--again]: apt's lists brought up to date, once a set-up run
-# (--again: once more); left as they are where this user cannot write them.
+# apt_update [--again]: once a set-up run (--again: once more); not where
+# this user cannot write apt's lists.
 # shellcheck disable=SC2120 # --again, which need-packages alone passes
 apt_update() {
     local again='' lists log status=0 before
@@ -53,19 +52,18 @@ apt_cannot() {
     apt_say "$1${apt_stale:+ (apt-get update failed for $apt_stale)}"
 }
 
-# apt_mirror SUITE: the mirror apt's sources take SUITE's release file from
-# (an empty suite, such as testing's -security, has no index to find).
+# apt_mirror SUITE: the mirror of SUITE's release file in apt's sources (an
+# empty suite, such as testing's -security, has no index to find).
 apt_mirror() {
     apt-get update --print-uris 2>/dev/null | sed -n "s|^'\(.*/\)dists/$1/InRelease' .*|\1|p" | head -1
 }
-# debian_root DIR SUITE ARCH PACKAGES: as root, a Debian root of SUITE for
-# ARCH in DIR with PACKAGES (comma-separated), made by mmdebstrap from this
-# machine's mirrors, following -updates and -security too; its log in
-# DIR.log, one line where it fails. Of this machine's architecture, it is
-# minbase. Of another, it holds PACKAGES alone, chrootless: the machine's
-# shell runs their maintainer scripts (the C library's know DPKG_ROOT), in
-# a sandbox where the machine is read-only and its debconf out of reach.
-# Debian's testing takes an index past its Valid-Until, as a mirror of
+# debian_root DIR SUITE ARCH PACKAGES: as root, mmdebstrap's root of SUITE
+# for ARCH with PACKAGES (comma-separated) from this machine's mirrors, with
+# -updates and -security; its log in DIR.log. Of this machine's architecture
+# it is minbase. Of another, it holds PACKAGES alone, chrootless: the
+# machine's shell runs their maintainer scripts (the C library's know
+# DPKG_ROOT) in a sandbox where the machine is read-only and its debconf out
+# of reach. Testing takes an index past its Valid-Until, as a mirror of
 # testing may serve one, and says so; a stable release keeps apt's check.
 debian_root() {
     local dir=$1 suite=$2 arch=$3 codename mirror security keyring=/usr/share/keyrings/debian-archive-keyring.gpg

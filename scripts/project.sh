@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The project's facts, each worked out here once: the tree (regrw_root),
-# the version (from project() in CMakeLists.txt), the fetch folder
-# (REGRW_FETCH_DIR, default fetched/), this machine's Debian release, the
-# table of targets and boards, a target's qemu word and emulator, and the
-# one way each of a build tree is configured (regrw_configure) and the
-# packages are built (debian_build). Sourced; or, for CMake, run as
+# The project's facts, each worked out here once: the tree, the version
+# (project() in CMakeLists.txt), the fetch folder (REGRW_FETCH_DIR, default
+# fetched/), this machine's Debian release, the targets and boards, a
+# target's qemu word and emulator, and the one way a build tree is
+# configured and the packages are built. Sourced; or, for CMake, run as
 # "project.sh WORD ARG...", which runs regrw_WORD ARG... (- for _).
 regrw_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck disable=SC2034 # for the scripts and suites that source this
@@ -14,19 +13,18 @@ REGRW_FETCH_DIR=${REGRW_FETCH_DIR:-$regrw_root/fetched}
 export REGRW_FETCH_DIR
 regrw_fetch_dir() { echo "$REGRW_FETCH_DIR"; }
 
-# debian_build ARCH [OPTION...]: dpkg-buildpackage's binary packages of the
-# tree in the current folder for ARCH, natively or across, as Debian does.
+# debian_build ARCH [OPTION...]: the binary packages of the tree here for
+# ARCH, natively or across, as Debian builds them.
 debian_build() {
     local arch=$1; shift
     # shellcheck disable=SC2054 # one word: the build profiles, comma-separated
     [ "$arch" = "$(dpkg --print-architecture)" ] || set -- -a"$arch" -Pcross,nocheck "$@"
     dpkg-buildpackage -b -us -uc "$@"
 }
-# The one reader of cmake/targets, whose comments name each kind's fields.
-# regrw_rows KIND [FIELD VALUE...]: KIND's rows' names, or those whose FIELD
-# holds one of the VALUEs (a list, a,b, holds each of its own).
-# regrw_field KIND NAME FIELD...: each field as written, a line each,
-# nothing for "-".
+# The one reader of cmake/targets, whose comments name the fields.
+# regrw_rows KIND [FIELD VALUE...]: KIND's rows, or those whose FIELD holds
+# one of the VALUEs (a list, a,b, holds each of its own).
+# regrw_field KIND NAME FIELD...: each field a line, nothing for "-".
 regrw_rows() { regrw_table rows "$@"; }
 regrw_field() { regrw_table field "$@"; }
 regrw_table() {
@@ -56,16 +54,16 @@ regrw_no_boards() {
     echo "Debian $(regrw_release) has no board in cmake/targets; the releases with one:" \
         "$(for row in $(regrw_rows board); do regrw_field board "$row" releases | tr , '\n'; done | awk '!seen[$0]++' | paste -sd' ' -)"
 }
-# regrw_machine TARGET: qemu's word for TARGET's processors (qemu-WORD,
-# qemu-system-WORD), its triple's first.
+# regrw_machine TARGET: qemu's word (qemu-WORD, qemu-system-WORD), its
+# triple's first.
 regrw_machine() {
     local triple
     triple=$(regrw_field build "$1" triple) || return 2
     echo "${triple%%-*}"
 }
-# regrw_emulator TARGET [PROCESSOR]: qemu-user's words for running TARGET's
-# files here, as PROCESSOR (default the oldest it is built for); a dynamic
-# build finds its C library under the cross toolchain's root.
+# regrw_emulator TARGET [PROCESSOR]: qemu-user's words for TARGET's files,
+# as PROCESSOR (default its oldest); a dynamic build's C library is under
+# the cross toolchain's root.
 regrw_emulator() {
     local machine processors
     machine=$(regrw_machine "$1") && processors=$(regrw_field build "$1" processors) || return 2
@@ -74,8 +72,7 @@ regrw_emulator() {
     echo
 }
 # regrw_configure DIR TARGET [-DNAME=VALUE...]: DIR configured for a release
-# build of TARGET (a build row, through the toolchain file), or, with
-# TARGET -, the native one.
+# build of TARGET (a build row, through the toolchain file; - natively).
 regrw_configure() {
     local dir=$1 toolchain=()
     [ "$2" = - ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE="$regrw_root/cmake/toolchain.cmake" -DREGRW_TARGET="$2")

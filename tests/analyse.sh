@@ -1,17 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Static analysis of the project's own code, with no findings allowed:
-# clang-tidy (checks in .clang-tidy) over the compile database of the
-# sanitized build, and cppcheck.
-# Usage: analyse.sh SOURCE-DIR COMPILE-DATABASE-DIR
+# analyse.sh SOURCE-DIR COMPILE-DATABASE-DIR: the project's code, no finding
+# allowed, by clang-tidy (.clang-tidy's checks) over the compile database of
+# the sanitized build, and cppcheck.
 src=$1 db=$2
 # shellcheck source=tests/harness.sh
 . "${harness:=$(dirname "$0")/harness.sh}"
 cd "$src" || exit 1
 mapfile -t files < <(find src lab tests -name '*.cpp' | sort)
 # cppcheck is held to its error, warning, performance and portability
-# findings; style is clang-tidy's, its checks named one by one. Where it
-# can, it analyses every branch (a newer one otherwise stops early).
+# findings (style is clang-tidy's); where it can, on every branch (a newer
+# one otherwise stops early).
 # shellcheck disable=SC2054 # cppcheck's list of checks, one word
 cppcheck=(cppcheck --enable=warning,performance,portability --suppress=missingIncludeSystem
           --error-exitcode=1 --quiet)

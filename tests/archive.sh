@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # shellcheck disable=SC2317,SC2329 # the rows' words, which eval calls
-# Set-up against Debian's archive in the states it is met in. Each row puts
-# a small archive of tiny packages (a release and its security suite) into
-# one state and runs scripts/fetch on it, through a private APT_CONFIG and
-# into a folder of the row's own: the machine's apt lists, dpkg database
-# and fetched/ are never touched. Offline. Usage: archive.sh SOURCE-DIR
+# archive.sh SOURCE-DIR: set-up against Debian's archive in the states it
+# is met in. Each row puts a tiny archive (a release and its security suite)
+# into a state and runs scripts/fetch on it through a private APT_CONFIG,
+# into a folder of its own: the machine's apt lists, dpkg database and
+# fetched/ are never touched. Offline.
 # shellcheck source=tests/harness.sh
 . "${harness:=$(dirname "$0")/harness.sh}"
 src=$(cd "$1" && pwd)
@@ -68,9 +68,8 @@ empty_apt() {
 }
 
 # row STATE PARTS STATUS ERRORS FOLDER: on the archive put into STATE (the
-# words above), scripts/fetch PARTS ends with STATUS, prints ERRORS (sizes
-# as SIZE, the archive as ARCHIVE), and leaves FOLDER: each part, its
-# release, the versions it holds.
+# words above), fetch PARTS ends with STATUS, prints ERRORS (sizes as SIZE,
+# the archive as ARCHIVE) and leaves FOLDER: each part, release and versions.
 row() {
     empty_apt
     cp -a "$base" "$archive"

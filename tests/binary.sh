@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# What the built binary is. Native: nothing of the C++ runtime at run time
-# (it starts like a C program) and the hardening of a Debian package. A
-# standalone file: a static, stripped ARMv5TE or AArch64 executable whose
-# system calls, as the board's kernel will see them, carry its ABI's values.
-# Usage: binary.sh BINARY [RUNNER]
+# binary.sh BINARY [RUNNER]: what the built binary is. Native: nothing of
+# the C++ runtime at run time (it starts like a C program), and a Debian
+# package's hardening. A standalone file: a static, stripped ARMv5TE or
+# AArch64 executable whose calls, as a board's kernel sees them, carry its
+# ABI's values.
 REGRW=$1 RUNNER=${2:-}
 # shellcheck source=lab/sim/layer.sh
 . "$(dirname "$0")/../lab/sim/layer.sh"
@@ -14,10 +14,10 @@ read -r -a runner <<<"$RUNNER"
 has() { grep -q -e "$1" <<<"$2" && echo yes || echo no; }
 stack_flags() { sed -n 's/^ *GNU_STACK .* \([RWE ]\{3\}\) 0x.*/\1/p' <<<"$1"; }
 
-# The calls on the device's descriptor, whatever its number, one a line:
-# the native binary's as strace sees them (numbers raw), an ARM one's under
-# emulation with its flags turned back into the number the board's kernel
-# receives and addresses hidden. arm64's open flags are 32-bit ARM's.
+# The calls on the device's descriptor, one a line: the native binary's as
+# strace sees them (numbers raw), an ARM one's under emulation, its flags
+# turned back into the number a board's kernel receives (arm64's are 32-bit
+# ARM's) and addresses hidden.
 declare -A arm_flag=(
     [O_RDONLY]=0 [O_WRONLY]=0x1 [O_RDWR]=0x2 [O_CREAT]=0x40 [O_EXCL]=0x80
     [O_NOCTTY]=0x100 [O_TRUNC]=0x200 [O_APPEND]=0x400 [O_NONBLOCK]=0x800
@@ -49,9 +49,8 @@ raw_calls() {
     fi
     ! killed "$status" || echo "killed at the time limit"
 }
-# _llseek's position, passed as two words, which qemu-user shows as two
-# numbers, the high word first, or (version 11) as one with the low word in
-# its high half.
+# _llseek's position, two words: qemu-user shows two numbers, the high word
+# first, or (version 11) one, the low word in its high half.
 llseek_position() {
     local n
     if [[ $1 =~ ^,(-?[0-9]+),(-?[0-9]+),(PTR,.*)$ ]]; then

@@ -1,19 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The tool on one emulated board of this Debian release (a board row of
-# cmake/targets), against the test_registers driver on Debian's kernel. One
-# boot runs the board's suite, tests/on-board.sh, whose TAP is this suite's
-# cases; another shows a session as a person at the board sees it. What
-# boot promises a person (BOARD_FILE, a driver word refused at the boot,
-# lines piped in, the silence limit) is checked once, on the board with the
-# fewest files to run (the last such), whose suite is the shortest.
+# board.sh BUILD-DIR BOARD: the tool on an emulated board of this Debian
+# release (a board row of cmake/targets, made by lab/board/prepare), against
+# the test_registers driver on Debian's kernel. One boot runs tests/on-board.sh,
+# whose TAP is this suite's; others show what a person at the board sees.
+# What boot promises a person (BOARD_FILE, a driver word refused, lines piped
+# in, the silence limit) is checked on one board: the last with the fewest
+# files, whose suite is the shortest.
 #
-# The tool's tables run on the board at the driver's default, lax_seek=0.
-# Run again at lax_seek=1 they would show only what regsim's suites show:
-# the tool's outcome follows from what each call returns, and the probe
-# table, which the board runs at both, holds the driver at lax_seek=1 to
-# returning what a file returns, call by call, as regsim does.
-# Usage: board.sh BUILD-DIR BOARD   (the board is made there by lab/board/prepare)
+# The tool's tables run at the driver's default, lax_seek=0. At lax_seek=1
+# they would show only what regsim's suites show: the tool's outcome follows
+# from what each call returns, and the probe table, run at both, holds the
+# driver at lax_seek=1 to what a file returns, call by call, as regsim does.
 # shellcheck source=tests/harness.sh
 . "${harness:=$(dirname "$0")/harness.sh}"
 # shellcheck source=scripts/project.sh
@@ -41,8 +39,8 @@ echo "# $(grep -m1 '^board: Linux' "$scratch/board-err"), $(($(date +%s) - start
 same "$board: the board's status, and nothing else on its standard error" \
     "$boot_status $(grep -v '^board: Linux' "$scratch/board-err")" "$((tap_failed > failed)) "
 
-# boot_as WORDS EXPECTED BOOT-ARG...: one boot with BOARD_DRIVER_OPTS=WORDS,
-# held to its two streams (the board's lines but the first) and its status.
+# boot_as WORDS EXPECTED BOOT-ARG...: a boot with BOARD_DRIVER_OPTS=WORDS,
+# held to its streams (the board's lines but the first) and its status.
 boot_as() {
     local words=$1 expected=$2
     shift 2

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 // devclient PATH r|w|rw[+sync] | rw+dsync [STEP...]: the tests' client for a
-// register device (a stand-in or the driver), one system call a step, each
-// printing its result, so a test holds the device's answers and log to what
-// really reached it. A STEP: seek N (SEEK_SET), seekcur N (SEEK_CUR), read
-// SIZE or write HEX (two digits a byte); a close follows the last. Lines:
-// "open -> ok", "seek N -> POSITION", "read SIZE -> COUNT BYTES...", "write
-// SIZE -> COUNT", "close -> ok", or the call and "-> STRERROR". Exits 0
-// once its steps ran, 1 where the open failed, 2 on a malformed command.
-// Plain C library calls only: the board's is built against musl.
+// register device, one system call a step, so a test holds the device's
+// answers and log to what really reached it. A STEP: seek N (SEEK_SET),
+// seekcur N (SEEK_CUR), read SIZE or write HEX (two digits a byte); a close
+// follows. Lines: "open -> ok", "seek N -> POSITION", "read SIZE -> COUNT
+// BYTES...", "write SIZE -> COUNT", "close -> ok", or the call and "->
+// STRERROR". Exits 0 once its steps ran, 1 where the open failed, 2 on a
+// malformed command. Plain C calls only: the board's is built against musl.
 #include <errno.h>
 #include <fcntl.h>
 #include <stdint.h>
@@ -43,7 +42,6 @@ int open_flags(const char *mode)
     usage();
 }
 
-// An argument's number, as the tool reads one, or the usage.
 int64_t argument(const char *text, int64_t min, int64_t max)
 {
     int64_t value = 0;
@@ -65,7 +63,6 @@ size_t parse_hex(const char *text, unsigned char *bytes)
     return len / 2;
 }
 
-// One step: its call, and the call's result as a line.
 void step(int fd, const char *name, const char *arg)
 {
     if (strcmp(name, "seek") == 0 || strcmp(name, "seekcur") == 0) {

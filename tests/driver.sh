@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The test_registers module compiles warning-free (W=1) for Debian's amd64
-# kernel and each board's, and sparse, the kernel's checker, finds nothing
-# in it: each kernel's one build (lab/board/kernel.sh), which its boards
-# load. Compile only: no module is loaded on a development machine.
-# Usage: driver.sh BUILD-DIR
+# driver.sh BUILD-DIR: the test_registers module compiles warning-free (W=1)
+# for Debian's amd64 kernel and each board's, and sparse finds nothing in
+# it: each kernel's one build (lab/board/kernel.sh), which its boards load.
+# Compile only: no module is loaded on a development machine.
 build=$(readlink -f "$1")
 # shellcheck source=tests/harness.sh
 . "${harness:=$(dirname "$0")/harness.sh}"

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The tool end to end against the stand-in device, through the kernel's
-# file interface, its log showing what reached it: the rows of e2e-cases.sh
-# and e2e-sim-cases.sh, then other nodes'. Usage: e2e.sh BINARY [RUNNER];
-# with E2E_WITHOUT_FUSE set (autopkgtest's testbed), only the other nodes.
+# e2e.sh BINARY [RUNNER]: the tool end to end against the stand-in, its log
+# showing what reached it: the rows of e2e-cases.sh and e2e-sim-cases.sh,
+# then other nodes' (alone with E2E_WITHOUT_FUSE: autopkgtest's testbed).
 REGRW=$1 RUNNER=${2:-}
 # shellcheck source=lab/sim/layer.sh
 . "$(dirname "$0")/../lab/sim/layer.sh"
@@ -18,8 +17,8 @@ if [ -z "${E2E_WITHOUT_FUSE:-}" ]; then
     . "$(dirname "$0")/e2e-sim-cases.sh"
 fi
 
-# Other things at the node, each ending with status 255 and one line on
-# standard error, nothing reaching the read-only stand-in.
+# Other things at the node: status 255 and one line on standard error each,
+# nothing reaching the read-only stand-in.
 device
 # shellcheck disable=SC2154 # the harness's
 for kind in $kinds; do

@@ -1,10 +1,9 @@
 /* SPDX-License-Identifier: MIT */
-/* errwords: for each errno the tests name, one line "NAME NUMBER MESSAGE",
- * as the C library of the tool's build beside it has them (musl says "I/O
- * error" where glibc says "Input/output error").
- * errwords --execve FILE [ARG...]: the line of the errno execve(2) refuses
- * FILE with, exit 1 (no shell behind to try it as a script); a FILE the
- * kernel takes runs instead. */
+/* errwords: "NAME NUMBER MESSAGE" for each errno the tests name, as the C
+ * library of the tool's build beside it has them (musl's "I/O error" is
+ * glibc's "Input/output error"). errwords --execve FILE [ARG...]: the line
+ * of the errno execve(2) refuses FILE with, exit 1 (no shell behind to try
+ * it as a script); a FILE the kernel takes runs instead. */
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>

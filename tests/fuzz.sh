@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# A bounded fuzzing run of the command line from the seed corpus. A crash or
-# a mismatch with the oracle fails the run; its input is kept in KEEP-DIR
-# and printed, to be added to tests/fuzz/corpus with the fix.
-# Usage: fuzz.sh FUZZER SECONDS KEEP-DIR
+# fuzz.sh FUZZER SECONDS KEEP-DIR: the command line fuzzed from the seed
+# corpus. A crash or a mismatch with the oracle fails; its input is kept in
+# KEEP-DIR and printed, to be added to tests/fuzz/corpus with the fix.
 fuzzer=$1 seconds=$2 keep_dir=$3
 # shellcheck source=tests/harness.sh
 . "${harness:=$(dirname "$0")/harness.sh}"

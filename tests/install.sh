@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installing, and building as the systems that make board images build.
-# Each build installs exactly the binary and its manual page. A copy of the
-# source is built as Debian (natively and across), OpenEmbedded and
-# Buildroot build it, each held to what its builder asks: its own flags
-# (blhc checks Debian's), no -Werror, a dynamic binary with GNU_HASH and no
-# TEXTREL, left for the packager to strip. Debian's packages pass lintian;
-# the native one its autopkgtest; each ARM one installs with dpkg on a
-# Debian root of its architecture, and runs there.
-# Usage: install.sh BUILD-DIR SOURCE-DIR
+# install.sh BUILD-DIR SOURCE-DIR: every build installs exactly the binary
+# and its manual page. A copy of the source is built as Debian (natively and
+# across), OpenEmbedded and Buildroot build it, each held to its builder's
+# wants: its own flags (blhc checks Debian's), no -Werror, a dynamic binary
+# with GNU_HASH and no TEXTREL, left for the packager to strip. Debian's
+# packages pass lintian; the native one its autopkgtest; each ARM one
+# installs with dpkg on a Debian root of its architecture, and runs there.
 build=$(readlink -f "$1") src=$(readlink -f "$2")
 # shellcheck source=lab/sim/layer.sh
 . "$(dirname "$0")/../lab/sim/layer.sh"
@@ -39,8 +37,8 @@ elf() {
     readelf -W -d "$1" | grep -o -e '(GNU_HASH)' -e '(TEXTREL)'
 }
 
-# builder NAME LOG BINARY COMPILE-FLAGS LINK-FLAGS: the checks of the binary
-# a builder built and of the lines that built it.
+# builder NAME LOG BINARY COMPILE-FLAGS LINK-FLAGS: the binary a builder
+# built, and the lines that built it.
 builder() {
     local name=$1 log=$2 binary=$3 compile link
     compile=$(grep -e ' -c [^ ]*/src/main\.cpp$' "$log")
@@ -166,8 +164,8 @@ else
         grep -B5 -A5 'FAIL\|ERROR' "$scratch/autopkgtest.log" | head -60
 fi
 
-# On a root of each Debian build's architecture with its C library, dpkg
-# takes the package's Depends, and the binary runs.
+# On a Debian root of each glibc row's architecture, dpkg takes the
+# package's Depends, and the binary runs.
 for target in $(regrw_rows build libc glibc); do
     arch=$(regrw_field build "$target" arch)
     if [ ! -f "$fetched/$arch-root/.done" ]; then

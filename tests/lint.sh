@@ -1,22 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The project's files as files, one CHECK a run:
-#  - "shellcheck": every shell file, and every case table's session script,
-#    passes shellcheck with every finding an error; a false alarm is
-#    disabled on its own line, with the reason.
-#  - "licence": every file says its licence in its first lines, but those
-#    that state it, Debian's files that take no comment, and raw inputs.
-#  - "manual": the manual page renders without a warning from either
-#    formatter.
-#  - "documents": every name a document gives in backquotes (README.md,
-#    HACKING.md, the other .md files), and every path a file's header names,
-#    is in the tree: a path (with a /, from the top or from the document's
-#    folder, its globs and braces expanded), a file (by its extension), or a
-#    variable or option (a NAME in capitals, or -DNAME, which the code must
-#    use). Meant to be absent, and so passed over: what is made and never
-#    committed (build/, dist/, fetched/), and a release's files, each named
-#    by its VERSION.
-# Usage: lint.sh CHECK SOURCE-DIR
+# lint.sh CHECK SOURCE-DIR: the project's files as files, one CHECK a run:
+#  "shellcheck"  every shell file and case table's session script, every
+#                finding an error (a false alarm disabled on its line, with why)
+#  "licence"     an SPDX line at every file's top, but those that state it,
+#                Debian's that take no comment, and raw inputs
+#  "manual"      the manual page, without a warning from either formatter
+#  "documents"   every name in a document's backquotes (the .md files) and every
+#                path in a file's header is in the tree: a path (from the top or
+#                the document's folder, globs and braces expanded), a file (by
+#                its extension), or a NAME in capitals or -DNAME, which the code
+#                uses. Passed over: what is made, never committed (build/, dist/,
+#                fetched/), and a release's files, named by their VERSION.
 # shellcheck source=tests/harness.sh
 . "${harness:=$(dirname "$0")/harness.sh}"
 cd "$2" || exit 1
@@ -33,8 +28,7 @@ case $1 in
                 shell+=("$file")
             fi
         done
-        # Each table read with its words doing nothing but session, which
-        # keeps its script in a file.
+        # Each table read with session alone doing something: keeping its script.
         same "session rows outside the case tables" "$(grep -l '^ *session .*--' "${shell[@]}" | grep -v -e '-cases\.sh$')" ""
         for table in tests/*-cases.sh; do
             (set +u; n=0
@@ -72,7 +66,7 @@ case $1 in
         words=$(cat "${code[@]}" | sed 's/-D\([A-Z]\)/ \1/g' | grep -oE '\b[A-Z][A-Z0-9_]{2,}\b' | sort -u)
         names=$(printf '%s\n' "${files[@]}" | sed 's|.*/||' | sort -u)
         tops=$(printf '%s\n' "${files[@]}" | sed 's|/.*||' | sort -u)
-        # missing DOCUMENT WORD: WORD, where it names what the tree lacks.
+        # missing DOCUMENT WORD: WORD where it names what the tree lacks.
         missing() {
             local doc=$1 word=${2#./} path name
             word=${word%[.,;:)]} word=${word#(}

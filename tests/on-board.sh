@@ -1,9 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # The suite a board runs (tests/board.sh boots it): the e2e, load and board
-# tables with each standalone file the board runs, at lax_seek=0; the probe
-# table at lax_seek=0 and 1; the refusals, load-driver's lines, and the
-# files the board's kernel must refuse to run.
+# tables with each of its files at lax_seek=0; the probe table at 0 and 1;
+# the refusals, load-driver's lines, and the files its kernel must refuse.
 REGRW=regrw DEVCLIENT=devclient
 # shellcheck source=lab/board/layer.sh
 . "$(dirname "$0")/layer.sh"

@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: MIT
-# The stand-ins' own promises: one table, held against regsim (regsim.sh)
-# and the driver on the boards (board.sh), in the harness's words. The tests'
-# client makes exactly the calls each case names; what the device answers
-# and logs must match: the tool's tests rely on that log.
+# The stand-ins' own promises, one table for regsim (regsim.sh) and the
+# driver on the boards (board.sh): the client makes exactly the calls a case
+# names, and what the device answers and logs must match; the tool's tests
+# rely on that log.
 # shellcheck shell=sh disable=SC2034,SC2154 # the harness sets and reads its variables
 
 ok="open -> ok" closed="close -> ok" C=close E=$strerror_EINVAL
@@ -25,8 +25,8 @@ probe  "w seek 1 read 4"               "$ok;seek 1 -> 1;read 4 -> $strerror_EBAD
 probe  "rw seek 1 write a1b2c3d4 seek 1 read 4" \
                                        "$ok;seek 1 -> 1;write 4 -> 4;seek 1 -> 1;read 4 -> 4 a1 b2 c3 d4;$closed" "open O_RDWR;seek 1;write 1 4 a1 b2 c3 d4;seek 1;read 1 4;$C"
 # Positions: only a register's own is one; where there is none the transfer
-# is refused, or the seek, which leaves the position: so the driver answers
-# by default (lax_seek=0), in the answers and log on a row's second line.
+# is refused, or by default (lax_seek=0, a row's second line) the seek,
+# which leaves the position.
 probe  "rw seek 2 read 4 seek 3 read 4" "$ok;seek 2 -> 2;read 4 -> 4 00 00 00 80;seek 3 -> 3;read 4 -> $E;$closed" "open O_RDWR;seek 2;read 2 4;seek 3;read 3 4;$C" \
        "$ok;seek 2 -> 2;read 4 -> 4 00 00 00 80;seek 3 -> $E;read 4 -> 4 00 00 00 80;$closed" "open O_RDWR;seek 2;read 2 4;seek 3;read 2 4;$C"
 probe  "rw seek 8 write 01000000"      "$ok;seek 8 -> 8;write 4 -> $E;$closed"                      "open O_RDWR;seek 8;write 8 4 01 00 00 00;$C" \
@@ -38,8 +38,7 @@ device nregs=64
 probe  "rw seek 63 read 4 seek 64 read 4" "$ok;seek 63 -> 63;read 4 -> 4 00 00 00 00;seek 64 -> 64;read 4 -> $E;$closed" "open O_RDWR;seek 63;read 63 4;seek 64;read 64 4;$C" \
        "$ok;seek 63 -> 63;read 4 -> 4 00 00 00 00;seek 64 -> $E;read 4 -> 4 00 00 00 00;$closed" "open O_RDWR;seek 63;read 63 4;seek 64;read 63 4;$C"
 
-# Faults: each as set, and logged as it reached the device; a refusal comes
-# before any fault.
+# Faults: each as set, logged as it reached the device; a refusal first.
 device $three "fail_open=$errno_EACCES"
 probe  "rw+sync seek 0 read 4"         "open -> $strerror_EACCES"                                   "open O_RDWR|O_SYNC"
 device $three "fail_read=$errno_EIO"
@@ -58,8 +57,8 @@ probe  "rw seek 1 write 01020304 seek 1 read 4" \
 device $three "fail_close=$errno_EIO"
 probe  "rw seek 1 read 4"              "$ok;seek 1 -> 1;read 4 -> 4 ef be ad de;close -> $strerror_EIO" "open O_RDWR;seek 1;read 1 4;$C"
 
-# Sizes: only 4 bytes move a word; every size reaches the log as sent, a
-# write's first 16 bytes with it.
+# Sizes: only 4 bytes move a word; each is logged as sent, with a write's
+# first 16 bytes.
 device $three
 for size in 1 2 3 5 6 7 8 17; do
     bytes=$(seq "$size" | xargs printf '%02x')

@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The release of HEAD (scripts/release) from a clone, signed with a
-# throwaway key, then made again by reprotest with it as the control,
-# varied in every way but user_group (an account on this machine), the
-# locale as fr_CH.UTF-8: identical files but the signature, or
-# diffoscope's report. The signed release is checked: its files,
-# sha256sum -c, the signature, the version in every binary, and its
-# tarball passing scripts/test quick without git. A dirty tree is refused.
-# Usage: release.sh SOURCE-DIR
+# release.sh SOURCE-DIR: scripts/release of HEAD in a clone, signed with a
+# throwaway key, then again by reprotest with it as the control, varied in
+# every way but user_group (an account here), the locale fr_CH.UTF-8: the
+# same files but the signature, or diffoscope's report. Checked: its files,
+# sha256sum -c, the signature, the version in every binary, the tarball
+# passing scripts/test quick without git; and a dirty tree refused.
 # shellcheck source=tests/harness.sh
 . "${harness:=$(dirname "$0")/harness.sh}"
 src=$(readlink -f "$1")
@@ -33,8 +31,8 @@ if ! unshare --map-root-user --uts true 2>/dev/null; then
     variations+=,-domain_host
     echo "# reprotest: the host and domain name not varied: no user namespace can be made here"
 fi
-# Every file but the signature (*.asc), which no two signings share; the
-# control laid out as reprotest keeps a build.
+# Every file but the signature (*.asc), which no two signings share, laid
+# out as reprotest keeps a build.
 mkdir -p "$scratch/control/source-root/dist/$name"
 cp "$d1"/*[!c] "$scratch/control/source-root/dist/$name/"
 (cd "$scratch" && LOCPATH=$scratch/locale reprotest --verbosity 1 --store-dir="$scratch/reprotest" \

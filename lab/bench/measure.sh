@@ -1,18 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Measures one register read against the floor, a C program making the same
-# system calls (reference), inside a device namespace with the stand-in:
-#  - wall time, in turns: regrw within 1.05 times the
-#    reference, and its excess over it, each the median of the rounds' own,
-#    a round's programs side by side; the reference's over /bin/true;
-#  - instructions per run (callgrind, repeatable): at most 1.05 times the
-#    reference's;
-#  - system calls per run: no more than the reference's;
-#  - size (anywhere): a standalone file, stripped, at most 1.25 times the
-#    reference of its toolchain and C library, and MAX-BYTES if given.
-# Usage: measure.sh all REGRW REFERENCE
-#        measure.sh instructions REGRW REFERENCE   (the aim on instructions only)
-#        measure.sh size TRIPLE REGRW REFERENCE [MAX-BYTES]   (the aims on size only)
+# measure.sh all|instructions REGRW REFERENCE, measure.sh size TRIPLE REGRW
+# REFERENCE [MAX-BYTES]: one register read against the floor, a C program
+# making the same calls, in a device namespace with the stand-in:
+#  - wall time, in turns (all): at most 1.05 times the reference's, the
+#    median of the rounds' own, a round's programs side by side; with the
+#    excess over it and the reference's over /bin/true;
+#  - instructions per run (callgrind, repeatable): at most 1.05 times its;
+#  - system calls per run (all): no more than its;
+#  - size (size, anywhere): a standalone file, stripped, at most 1.25 times
+#    the reference of its toolchain and C library, and MAX-BYTES if given.
 set -uo pipefail
 mode=$1 regrw=$2 reference=$3
 # shellcheck source=tests/harness.sh
@@ -48,9 +45,9 @@ echo "# instructions per run, callgrind: regrw $i_regrw, reference $i_ref"
 aim "regrw / reference" "$(ratio "$i_regrw" "$i_ref")" "<=" 1.05
 [ "$mode" = all ] || finish
 
-# turns ROUNDS RUNS PROGRAM...: RUNS runs of "PROGRAM 0 2" a block, the
-# blocks in turn, the order reversed every round so that drift falls on all
-# alike: a line "ROUND PROGRAM SECONDS" a block, a run's seconds.
+# turns ROUNDS RUNS PROGRAM...: blocks of RUNS runs of "PROGRAM 0 2" in turn,
+# the order reversed every round so drift falls on all alike; a line "ROUND
+# PROGRAM SECONDS" a block, a run's seconds.
 turns() {
     local rounds=$1 runs=$2 round order p start i
     shift 2

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash
-# Sourced by lab/board/prepare and tests/driver.sh: the driver built
+# Sourced by lab/board/prepare and tests/driver.sh: the driver, built
 # against a kernel's headers as scripts/fetch unpacked them.
 
 say() { echo "board: $*" >&2; }
@@ -21,7 +21,7 @@ kernel_fetched() {
 }
 
 # cross_args ARCH: make's words for Debian's ARCH (the kernel's name for it,
-# its glibc row's compiler); none natively.
+# its glibc row's compiler), none natively.
 cross_args() {
     local target machine
     [ "$1" != "$(dpkg --print-architecture)" ] || return 0
@@ -32,10 +32,9 @@ cross_args() {
     echo "ARCH=$machine CROSS_COMPILE=$(regrw_field build "$target" triple)-"
 }
 
-# build_module BUILD-DIR FLAVOUR ARCH: the one build of the driver for that
-# kernel, in BUILD-DIR/driver/module-RELEASE (printed), W=1 warnings and
-# sparse's findings errors, its log beside it; again only where a source
-# changed, one at a time.
+# build_module BUILD-DIR FLAVOUR ARCH: the driver's one build for that kernel
+# in BUILD-DIR/driver/module-RELEASE (printed), W=1 warnings and sparse's
+# findings errors, its log beside; again only where a source changed.
 build_module() {
     local release module headers file changed='' cross lock
     release=$(kernel_fetched "$2") && cross=$(cross_args "$3") || return 1

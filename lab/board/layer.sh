@@ -1,10 +1,9 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=sh
 # The board's device layer (tests/harness.sh says what it promises): the
-# test_registers driver, its seeks logged, lax_seek as $lax says (the
-# driver's default, 0). A run may take 10 s, times the factor: emulated.
-# One that may take longer (a session) says on the suite's stream, every
-# third of the silence boot allows, that it is still going.
+# driver, its seeks logged, lax_seek as $lax says (the driver's default, 0).
+# A run may take 10 s, times the factor: emulated. A longer one (a session)
+# says it is still going, every third of the silence boot allows.
 harness=/tests/harness.sh
 # shellcheck source=tests/harness.sh
 . "$harness"
@@ -14,9 +13,9 @@ tick=$(($(cat /board/silence) / 3))
 seeks_logged=1 lax=0 limit=$((10 * factor)) loaded='' loaded_node=''
 P=/sys/module/test_registers/parameters
 
-# reset_device WORDS: a fresh device, its log empty (a read clears it):
-# loaded anew where nregs or the node changed, else its words set back to
-# what it loaded with (values sets every register), then as WORDS say.
+# reset_device WORDS: a fresh device, its log read empty: loaded anew where
+# nregs or the node changed, else its words set back to those it loaded with
+# (values sets every register), then as WORDS say.
 reset_device() {
     d_n=3
     for kv in $1; do case $kv in nregs=*) d_n=${kv#nregs=} ;; esac; done

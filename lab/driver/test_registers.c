@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0 OR MIT
 /*
- * test_registers: a register device for trying regrw on a real kernel, a
- * misc device at /dev/test_registers. The file position is the register
- * number; a read or write of exactly 4 bytes moves that register's word in
- * host byte order, leaving the position. Faults are module parameters,
- * writable at any moment, so a test arms them without reloading. What
- * reaches it is logged at info level, a line an event. The parameters and
- * the log are the contract it shares with regsim (test_registers.h).
+ * test_registers: a register device at /dev/test_registers for trying regrw
+ * on a real kernel. The file position is the register; a read or write of
+ * exactly 4 bytes moves its word in host byte order, leaving the position.
+ * Faults are parameters, writable at any moment, so a test arms them without
+ * reloading. Each event is logged at info level. The parameters and the log
+ * are the contract it shares with regsim (test_registers.h).
  */
 #define pr_fmt(fmt) KBUILD_MODNAME ": " fmt
 
@@ -69,9 +68,9 @@ static const struct kernel_param_ops number_ops = {
 };
 
 /*
- * The registers' words, the rest 0; written later, they set every register
- * at once, and a list that does not parse changes nothing. The kernel
- * serialises parameter writes; init checks nregs against a load's list.
+ * The registers' words, the rest 0: written later, every register at once,
+ * and a list that does not parse changes nothing. The kernel serialises
+ * parameter writes; init checks nregs against a load's list.
  */
 static int set_values(const char *val, const struct kernel_param *kp)
 {

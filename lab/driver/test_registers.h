@@ -1,15 +1,13 @@
 /* SPDX-License-Identifier: GPL-2.0 OR MIT */
 /*
- * The register device's contract, shared by its two stand-ins: the
- * test_registers driver and regsim, the FUSE file. Both take the words
- * below, bounded alike and read in one grammar (the kernel's kstrtoint:
- * decimal with one optional sign, or hexadecimal after 0x; no space, at
- * most a newline after), and log what reaches them in the same lines:
- * "open MODE" (the access mode, and O_SYNC or O_DSYNC), "seek POS
- * [SEEK_CUR|...]" (a driver only: a file's seeks never reach it), "read
- * POS SIZE", "write POS SIZE BYTES..." (the first TR_MAX_LOGGED bytes
- * sent, in hexadecimal), "close". The includer provides O_ACCMODE, O_SYNC
- * and O_DSYNC.
+ * The contract of the register device's two stand-ins, the test_registers
+ * driver and regsim, the FUSE file: the words below, bounded alike, in one
+ * grammar (kstrtoint's: decimal with one sign, or hexadecimal after 0x; no
+ * space, at most a newline after), and one log: "open MODE" (the access
+ * mode, and O_SYNC or O_DSYNC), "seek POS [SEEK_CUR|...]" (a driver's only:
+ * a file never sees its seeks), "read POS SIZE", "write POS SIZE BYTES..."
+ * (the first TR_MAX_LOGGED, in hexadecimal), "close". The includer
+ * provides O_ACCMODE, O_SYNC and O_DSYNC.
  */
 #ifndef TEST_REGISTERS_H
 #define TEST_REGISTERS_H
@@ -20,10 +18,9 @@
 #define TR_MAX_LOGGED 16	/* a write's bytes its log shows: a word, or a refused one's first */
 
 /*
- * The words that are one number each: X(name, mode, min, max, default,
- * what), mode being its parameter file's. The driver's parameters and
- * regsim's words and usage are made from it; what says what holds for
- * both, but for lax_seek: regsim, a file, always takes any seek, as 1.
+ * The words of one number, X(name, mode, min, max, default, what), mode its
+ * parameter file's: the driver's parameters, regsim's words and usage. What
+ * holds for both, but lax_seek: regsim, a file, takes any seek, as 1.
  */
 #define TR_NUMBER_WORDS(X)							\
 	X(nregs, 0444, 1, TR_MAX_REGS, 3,					\

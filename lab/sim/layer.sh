@@ -1,9 +1,8 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash
-# The host's device layer (tests/harness.sh says what on_device and
-# device_refuses promise): the node is of lab/sim/node's kind
-# $device_kind, made afresh for each call in the suite's sandbox (CTest
-# starts each suite in lab/sim/devns).
+# The host's device layer (tests/harness.sh says what it promises): a node of
+# lab/sim/node's kind $device_kind, made afresh for each call in the suite's
+# sandbox (CTest starts each suite in lab/sim/devns).
 harness=$(dirname "${BASH_SOURCE[0]}")/../../tests/harness.sh
 # shellcheck source=tests/harness.sh
 . "$harness"
@@ -18,8 +17,8 @@ on_device() {
         *) limited "$limit" "$node" "$device_kind" -- "$@" ;;
     esac
 }
-# in_node KIND [WORD...]: node with nothing to run but true, what it said in
-# $scratch/why, with a line for a start that outlived the limit.
+# in_node KIND [WORD...]: node running true, what it said in $scratch/why,
+# with a line for a start that outlived the limit.
 in_node() {
     limited "$limit" "$node" "$@" -- true >"$scratch/why" 2>&1
     status=$?

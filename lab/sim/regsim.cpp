@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
-// regsim: a stand-in for the register device, served through FUSE so that
-// the tool's every call goes through the kernel's file interface: one file,
-// where a 4-byte transfer at position n moves register n's word in host
-// byte order. It takes the test_registers driver's parameter words and logs
-// in its lines (lab/driver/test_registers.h), so one table holds both.
-// Where they differ: a file cannot refuse a seek, so it is always
-// lax_seek=1; its words are set at its start only; and a file's seeks never
-// reach it, so it logs none.
+// regsim: a stand-in for the register device, a FUSE file, so that the
+// tool's every call goes through the kernel's file interface: a 4-byte
+// transfer at position n moves register n's word in host byte order. It
+// takes the driver's words and logs in its lines (lab/driver/test_registers.h),
+// so one table holds both. But a file cannot refuse a seek (lax_seek=1
+// always), and never sees one (it logs none); its words are set at start.
 #define FUSE_USE_VERSION 31
 
 #include <fuse3/fuse.h>
@@ -53,7 +51,6 @@ void log_line(const std::string &line)
         perror("regsim: log");
 }
 
-// BYTES as the log shows them: " %02x" each.
 std::string logged_bytes(const char *buf, size_t size)
 {
     std::string out;
@@ -96,8 +93,7 @@ int sim_open(const char * /*path*/, struct fuse_file_info *fi)
     return 0;
 }
 
-// A transfer's injected fault (fail_*, short_*): the result to hand back,
-// size where it goes ahead in full.
+// A transfer's result, with its injected fault (fail_*, short_*) if any.
 int faulted(int error, int short_count, size_t size)
 {
     if (error)
@@ -171,10 +167,10 @@ void *sim_init(struct fuse_conn_info * /*conn*/, struct fuse_config *cfg)
     exit(2);
 }
 
-// A number as the driver reads one (kstrtoint, or kstrtou32 for values):
-// the tool's grammar but for what the kernel refuses (space before it, a
-// sign before 0x, a minus where unsigned), with one newline after allowed;
-// within [min, max], or WORD is refused.
+// A number as the driver reads one (kstrtoint; kstrtou32 for values): the
+// tool's grammar less what the kernel refuses (space before, a sign before
+// 0x, a minus where unsigned), a newline after allowed; in [min, max], or
+// WORD is refused.
 int64_t kernel_number(const char *word, const char *text, bool is_signed, int64_t min, int64_t max)
 {
     std::string number = text;
@@ -189,8 +185,8 @@ int64_t kernel_number(const char *word, const char *text, bool is_signed, int64_
     return value;
 }
 
-// values=W0,W1,...: the registers' words, the rest 0. Returns how many. As
-// the driver does, space around the whole list is dropped.
+// values=W0,W1,...: the registers' words, the rest 0; how many. As the
+// driver does, space around the list is dropped.
 size_t set_values(const char *word, char *list)
 {
     device.registers.assign(TR_MAX_REGS, 0);
