@@ -69,8 +69,8 @@ std::string shown(const std::string &text)
             out += "\\\\";
         } else if (byte >= 0x20 && byte < 0x7f) {
             out += c;
-        } else if (bytes.find(c) != std::string::npos) {
-            out += {'\\', letters[bytes.find(c)]};
+        } else if (const size_t at = bytes.find(c); at != std::string::npos) {
+            out += {'\\', letters[at]};
         } else {
             char octal[5];
             (void)snprintf(octal, sizeof octal, "\\%03o", byte);
